@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds and runs with. Quiet when all are present.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev libcurl4-openssl-dev libssl-dev
+    libcpp-httplib-dev libsqlite3-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-nanum
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
