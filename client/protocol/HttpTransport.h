@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Http.h"
+
+#include <memory>
+#include <string>
+
+// Carries one request text to the reporting centre as the body of an HTTP POST and reads the reply text
+// back. One exchange at a time; nothing stays open between exchanges.
+class HttpTransport {
+public:
+    static constexpr const char* kObjectPath = "/Morvane/vesk/VeskManager.jsp";
+    static constexpr const char* kHeaderLine = "Content-Type:application/x-www-form-urlencoded; charset=EUC-KR";
+    static constexpr const char* kAgentName = "Halvren";
+    static constexpr const char* kDefaultServerHost = "127.0.0.1";
+    static constexpr const char* kFailureMarker = "Exception!!!";
+
+    HttpTransport();
+    ~HttpTransport();
+    HttpTransport(const HttpTransport&) = delete;
+    HttpTransport& operator=(const HttpTransport&) = delete;
+
+    // "host" or "host:port"; port 80 when none.
+    void SetServer(const std::string& host);
+    const std::string& ServerHost() const { return m_serverHost; }
+
+    // Time limits of one exchange. The defaults (connect 10 s, whole exchange 30 s) suit the centre.
+    void SetTimeLimits(long connectMs, long totalMs);
+
+    // Prepares the request for the object path on the server host. Used by Send.
+    bool Open();
+    // Posts "StrRequest=" + the request text, bytes unchanged. False when nothing came back; then no
+    // handle is left open and no message is shown.
+    bool Send(const std::string& requestText);
+    // The trimmed reply text, or "Exception!!!" when the reply could not be read. Closes the exchange.
+    std::string Receive();
+    // Releases the request under way, if any.
+    void Close();
+
+    // Joins the reply body the way the centre's replies are read: pieces of at most 1022 bytes that end
+    // after a line feed, carriage returns dropped, each piece cut at its first NUL byte; then trimmed.
+    static std::string AssembleReply(const std::string& body);
+
+private:
+    // The library keeps session, connection and request in one handle; this is that handle.
+    std::unique_ptr<platform::HttpExchange> m_request;
+    platform::HttpExchange::Outcome m_outcome = platform::HttpExchange::Outcome::NoReply;
+    std::string m_serverHost;
+    platform::HttpExchange::Limits m_limits;
+};
