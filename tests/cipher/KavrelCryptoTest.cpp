@@ -1,0 +1,91 @@
+#include "cipher/KavrelCrypto.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 0x0F];
+    }
+    return hex;
+}
+
+std::string Bytes(std::string_view hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        bytes += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+    }
+    return bytes;
+}
+
+kavrel::TripleDesKey Key(std::string_view hex) {
+    const std::string bytes = Bytes(hex);
+    kavrel::TripleDesKey key{};
+    std::copy(bytes.begin(), bytes.end(), key.begin());
+    return key;
+}
+
+} // namespace
+
+TEST(KavrelCrypto, Md5GivesTheRfc1321TestSuite) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+        {"a", "0cc175b9c0f1b6a831c399e269772661"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57edf4a22be3c955ac49da2e2107b67a"},
+    };
+    for (const auto& [input, digest] : cases) {
+        const auto result = kavrel::Md5(input);
+        ASSERT_TRUE(result) << input;
+        EXPECT_EQ(Hex({reinterpret_cast<const char*>(result->data()), result->size()}), digest) << input;
+    }
+}
+
+TEST(KavrelCrypto, TripleDesMatchesPublishedVectors) {
+    // The three-key example of NIST SP 800-67: the first block of a chain from the zero vector is the bare cipher.
+    const auto key = Key("0123456789abcdef23456789abcdef01456789abcdef0123");
+    EXPECT_FALSE(kavrel::TripleDesCbc(key, "The qufck", true)); // not a whole block
+    const auto block = kavrel::TripleDesCbc(key, "The qufc", true);
+    ASSERT_TRUE(block);
+    EXPECT_EQ(Hex(*block), "a826fd8ce53b855f");
+
+    // NIST SP 800-20 known-answer test of the chained mode: zero vector, keys of parity-only bits.
+    const auto parityKey = Key("010101010101010101010101010101010101010101010101");
+    const auto known = kavrel::TripleDesCbc(parityKey, Bytes("8000000000000000"), true);
+    ASSERT_TRUE(known);
+    EXPECT_EQ(Hex(*known), "95f8a5e5dd31d900");
+    const auto back = kavrel::TripleDesCbc(parityKey, Bytes("95f8a5e5dd31d900"), false);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(Hex(*back), "8000000000000000");
+}
+
+TEST(KavrelCrypto, TripleDesChainsBlocksAndRoundTrips) {
+    const auto key = Key("0123456789abcdef23456789abcdef01456789abcdef0123");
+    const std::string plain = "The qufck brown fox jump";
+    const auto chained = kavrel::TripleDesCbc(key, plain, true);
+    ASSERT_TRUE(chained);
+    ASSERT_EQ(chained->size(), plain.size());
+
+    // The second block is the cipher of the second plain block combined with the first cipher block.
+    std::string mixed = plain.substr(8, 8);
+    for (std::size_t i = 0; i < 8; ++i) {
+        mixed[i] = static_cast<char>(mixed[i] ^ (*chained)[i]);
+    }
+    const auto second = kavrel::TripleDesCbc(key, mixed, true);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(chained->substr(8, 8), *second);
+
+    const auto back = kavrel::TripleDesCbc(key, *chained, false);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, plain);
+}
