@@ -1,0 +1,113 @@
+// CryptString on a 13-byte registration number, each call with its own key set-up, against the same MD5, key
+// derivation and triple-DES steps written as a bare OpenSSL loop.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include <openssl/evp.h>
+
+#include "client/env/CipherLibrary.h"
+#include "platform/Codec.h"
+#include "platform/DynamicLibrary.h"
+
+namespace {
+
+const std::string kSsn = "8001011234567";
+
+std::string PassPhrase() {
+    return platform::Utf8ToCp949("482가나다라마바 사아자차-카타482파하").value();
+}
+
+void CryptStringEncrypt(benchmark::State& state) {
+    platform::DynamicLibrary library;
+    if (!library.Load(HALVREN_KAVREL_PATH)) {
+        state.SkipWithError("libKavrel.so not found");
+        return;
+    }
+    auto* crypt = reinterpret_cast<int (*)(const char*, char*, int)>(library.Symbol("CryptString"));
+    const std::string passPhrase = PassPhrase();
+    std::array<char, 1025> buffer{};
+    for (auto _ : state) {
+        std::memcpy(buffer.data(), kSsn.c_str(), kSsn.size() + 1);
+        benchmark::DoNotOptimize(crypt(passPhrase.c_str(), buffer.data(), 1));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(CryptStringEncrypt);
+
+void CryptStringDecrypt(benchmark::State& state) {
+    platform::DynamicLibrary library;
+    if (!library.Load(HALVREN_KAVREL_PATH)) {
+        state.SkipWithError("libKavrel.so not found");
+        return;
+    }
+    auto* crypt = reinterpret_cast<int (*)(const char*, char*, int)>(library.Symbol("CryptString"));
+    const std::string passPhrase = PassPhrase();
+    const std::string cipherText = "o4))7Mo4VnqDuSR090R7Fg==";
+    std::array<char, 1025> buffer{};
+    for (auto _ : state) {
+        std::memcpy(buffer.data(), cipherText.c_str(), cipherText.size() + 1);
+        benchmark::DoNotOptimize(crypt(passPhrase.c_str(), buffer.data(), 0));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(CryptStringDecrypt);
+
+// What the client pays per field: the wrapper's copies and checks on top of the call.
+void CipherLibraryEncryptText(benchmark::State& state) {
+    CipherLibrary cipher;
+    if (!cipher.Load(HALVREN_KAVREL_PATH)) {
+        state.SkipWithError("libKavrel.so not found");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cipher.EncryptText(kSsn));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(CipherLibraryEncryptText);
+
+void BareOpenSslEncrypt(benchmark::State& state) {
+    const std::string passPhrase = PassPhrase();
+    for (auto _ : state) {
+        unsigned char hash[16];
+        unsigned int length = 0;
+        EVP_Digest(passPhrase.data(), passPhrase.size(), hash, &length, EVP_md5(), nullptr);
+        unsigned char inner[64];
+        unsigned char outer[64];
+        std::memset(inner, 0x36, sizeof inner);
+        std::memset(outer, 0x5C, sizeof outer);
+        for (int i = 0; i < 16; ++i) {
+            inner[i] ^= hash[i];
+            outer[i] ^= hash[i];
+        }
+        unsigned char key[32];
+        EVP_Digest(inner, sizeof inner, key, &length, EVP_md5(), nullptr);
+        EVP_Digest(outer, sizeof outer, key + 16, &length, EVP_md5(), nullptr);
+
+        unsigned char block[16] = {};
+        std::memcpy(block, kSsn.data(), kSsn.size());
+        const unsigned char vector[8] = {};
+        unsigned char out[24];
+        int written = 0;
+        int tail = 0;
+        EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+        EVP_CipherInit_ex2(context, EVP_des_ede3_cbc(), key, vector, 1, nullptr);
+        EVP_CIPHER_CTX_set_padding(context, 0);
+        EVP_CipherUpdate(context, out, &written, block, sizeof block);
+        EVP_CipherFinal_ex(context, out + written, &tail);
+        EVP_CIPHER_CTX_free(context);
+        benchmark::DoNotOptimize(out);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BareOpenSslEncrypt);
+
+} // namespace
+
+BENCHMARK_MAIN();
