@@ -110,6 +110,7 @@ TEST(CipherLibrary, LoadFailsWithoutAUsableLibrary) {
 TEST(CipherLibrary, FailedEncryptionNeverGivesThePlainText) {
     // The library leaves the plain text in the buffer when its crypto provider fails. Take the provider away in a
     // fresh process: an OpenSSL configuration that activates only the provider without algorithms.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempDir folder;
     const auto config = folder.Write("openssl.cnf", "openssl_conf = init\n[init]\nproviders = providers\n"
@@ -124,4 +125,5 @@ TEST(CipherLibrary, FailedEncryptionNeverGivesThePlainText) {
         },
         testing::ExitedWithCode(0), "");
     unsetenv("OPENSSL_CONF");
+    GTEST_FLAG_SET(death_test_style, style);
 }
