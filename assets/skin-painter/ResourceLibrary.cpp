@@ -1,0 +1,1 @@
+// The resource libraries carry only their bitmaps; Qt adds them to every program that links one of them.

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "client/env/OrderedHashMap.h"
+
+#include <QPixmap>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+// The one cache of the skin bitmaps in "images/" of the program folder. Every window that asks for the same
+// file name gets the same pixmap; the catalogue owns them all and windows only borrow them.
+class SkinCatalogue {
+public:
+    // Told the file name whenever a requested bitmap cannot be loaded. The default shows the standard
+    // warning box with "이미지가 없습니다.".
+    using MissingReporter = std::function<void(const std::string& name)>;
+
+    // programFolder is the folder of the running executable; a trailing '/' is added when missing. Every file
+    // of SkinFiles() is loaded at once, in that order, silently.
+    explicit SkinCatalogue(const std::string& programFolder, MissingReporter reportMissing = {});
+    SkinCatalogue(const SkinCatalogue&) = delete;
+    SkinCatalogue& operator=(const SkinCatalogue&) = delete;
+
+    // Loads the file into the map, replacing what was there; a failure is stored as an empty entry.
+    void PreloadImage(const std::string& name);
+
+    // The cached bitmap. A missing or empty entry is loaded again; when that fails the user is told and the
+    // answer is null. The pointer stays valid as long as the catalogue lives.
+    const QPixmap* GetImage(const std::string& name);
+
+    const std::string& ImagesFolder() const { return m_imagesFolder; }
+
+    // The skin files loaded at start, in loading order.
+    static std::span<const char* const> SkinFiles();
+
+private:
+    std::unique_ptr<QPixmap> Load(const std::string& name) const;
+
+    std::string m_imagesFolder;
+    OrderedHashMap<std::unique_ptr<QPixmap>> m_images;
+    MissingReporter m_reportMissing;
+};

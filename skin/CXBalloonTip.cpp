@@ -1,0 +1,108 @@
+#include "skin/CXBalloonTip.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr int kPadding = 10;
+constexpr int kStem = 10; // height of the pointer above the body
+
+// A rounded body with a pointer on its upper edge, towards the control.
+QPainterPath BalloonPath(const QSize& size) {
+    QPainterPath body;
+    body.addRoundedRect(QRectF(0.5, kStem + 0.5, size.width() - 1.0, size.height() - kStem - 1.0), 8, 8);
+    QPainterPath stem;
+    stem.moveTo(14, kStem + 1);
+    stem.lineTo(18, 0.5);
+    stem.lineTo(28, kStem + 1);
+    stem.closeSubpath();
+    return body.united(stem);
+}
+} // namespace
+
+CXBalloonTip::CXBalloonTip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("balloonTip"));
+    setAccessibleName(QStringLiteral("tool tip"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    m_showTimer.setSingleShot(true);
+    m_hideTimer.setSingleShot(true);
+    connect(&m_showTimer, &QTimer::timeout, this, &CXBalloonTip::Popup);
+    connect(&m_hideTimer, &QTimer::timeout, this, &QWidget::hide);
+}
+
+void CXBalloonTip::SetTipFont(const QFont& font) {
+    setFont(font);
+    update();
+}
+
+void CXBalloonTip::AddTool(QWidget* control, const QString& text) {
+    m_tools[control] = text;
+}
+
+QString CXBalloonTip::ToolText(const QWidget* control) const {
+    auto it = m_tools.find(control);
+    return it == m_tools.end() ? QString() : it->second;
+}
+
+void CXBalloonTip::Relay(QObject* target, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::Enter: {
+        auto* widget = qobject_cast<QWidget*>(target);
+        const bool known = widget && m_tools.count(widget) != 0;
+        if (!known) {
+            m_armed = nullptr;
+            m_showTimer.stop();
+            hide();
+        } else if (m_armed != widget) {
+            hide();
+            m_armed = widget;
+            m_showTimer.start(m_initialDelay);
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Leave:
+    case QEvent::Hide:
+        m_armed = nullptr;
+        m_showTimer.stop();
+        hide();
+        break;
+    default:
+        break;
+    }
+}
+
+void CXBalloonTip::Popup() {
+    if (!m_armed || !m_armed->isVisible()) {
+        return;
+    }
+    m_text = ToolText(m_armed);
+    if (m_text.isEmpty()) {
+        return;
+    }
+    const QRect textRect = fontMetrics().boundingRect(QRect(0, 0, m_maxWidth - 2 * kPadding, 10000),
+                                                      Qt::TextWordWrap | Qt::AlignLeft, m_text);
+    resize(textRect.width() + 2 * kPadding, textRect.height() + 2 * kPadding + kStem);
+    setMask(QRegion(BalloonPath(size()).toFillPolygon().toPolygon()));
+    move(QCursor::pos() + QPoint(-16, 18));
+    show();
+    raise();
+    m_hideTimer.start(m_displayTime);
+}
+
+void CXBalloonTip::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QPainterPath path = BalloonPath(size());
+    p.fillRect(rect(), QColor(255, 255, 225));
+    p.setPen(QColor(118, 118, 118));
+    p.setBrush(QColor(255, 255, 225));
+    p.drawPath(path);
+    p.setPen(QColor(0, 0, 0));
+    p.drawText(rect().adjusted(kPadding, kStem + kPadding, -kPadding, -kPadding), Qt::TextWordWrap | Qt::AlignLeft,
+               m_text);
+}

@@ -1,0 +1,207 @@
+#include "skin/CXButton.h"
+
+#include "client/env/SkinCatalogue.h"
+#include "skin/CXMemDC.h"
+#include "skin/SkinResources.h"
+
+#include <QBitmap>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+CXButton::CXButton(QWidget* parent) : QPushButton(parent) {
+    const QColor text = palette().color(QPalette::ButtonText);
+    m_normalColour = text;
+    m_hoverColour = text;
+    m_selectedColour = text;
+    setMouseTracking(true);
+    setFlat(true);
+}
+
+CXButton::~CXButton() = default;
+
+void CXButton::Release() {
+    for (Slot& slot : m_slots) {
+        slot = Slot{};
+    }
+    m_imageCount = 0;
+}
+
+int CXButton::SetBitmaps(const QPixmap* first, const QColor& firstTransparent, const QPixmap* second,
+                         const QColor& secondTransparent, const QPixmap* third, const QColor& thirdTransparent) {
+    Release();
+    const QPixmap* bitmaps[3] = {first, second, third};
+    const QColor* colours[3] = {&firstTransparent, &secondTransparent, &thirdTransparent};
+    for (int i = 0; i < 3 && bitmaps[i]; ++i) {
+        if (bitmaps[i]->isNull()) {
+            Release();
+            update();
+            return 0;
+        }
+        // Paint from a masked copy: the shared bitmap keeps its transparent pixels for every other button.
+        Slot& slot = m_slots[static_cast<std::size_t>(i)];
+        slot.transparent = *colours[i];
+        slot.image = bitmaps[i]->copy();
+        slot.image.setMask(bitmaps[i]->createMaskFromColor(slot.transparent, Qt::MaskInColor));
+        ++m_imageCount;
+    }
+    if (m_imageCount == 0) {
+        update();
+        return 0;
+    }
+    update();
+    return 1;
+}
+
+int CXButton::SetBitmaps(int firstId, const QColor& firstTransparent, int secondId, const QColor& secondTransparent,
+                         int thirdId, const QColor& thirdTransparent) {
+    const QPixmap first = LoadResourceBitmap(firstId);
+    const QPixmap second = LoadResourceBitmap(secondId);
+    const QPixmap third = LoadResourceBitmap(thirdId);
+    return SetBitmaps(first.isNull() ? nullptr : &first, firstTransparent, second.isNull() ? nullptr : &second,
+                      secondTransparent, third.isNull() ? nullptr : &third, thirdTransparent);
+}
+
+void CXButton::SizeToContent() {
+    if (m_imageCount > 0) {
+        resize(m_slots[0].image.size());
+    }
+}
+
+int CXButton::SetTextFont(bool alwaysBottom, int pointSize, bool bold, const QString& faceName) {
+    m_alwaysBottom = alwaysBottom;
+    m_pointSize = pointSize;
+    m_bold = bold;
+    m_faceName = faceName;
+    update();
+    return 1;
+}
+
+void CXButton::SetupTabButton(SkinCatalogue& catalogue, CXButton& button, int x, int y, const std::string& first,
+                              const std::string& second, const std::string& third) {
+    button.setGeometry(x, y, 0, 0);
+    const QPixmap* hover = catalogue.GetImage(first);
+    const QPixmap* normal = catalogue.GetImage(second);
+    const QPixmap* selected = catalogue.GetImage(third);
+    button.SetBitmaps(hover, kMagenta, normal, kMagenta, selected, kMagenta);
+    button.SizeToContent();
+    button.SetTextFont(false, 18, true, QStringLiteral("돋움"));
+}
+
+void CXButton::SetSelected(bool selected) {
+    m_selected = selected;
+    update();
+}
+
+void CXButton::SetHover(bool hover) {
+    if (m_hover != hover) {
+        m_hover = hover;
+        update();
+    }
+}
+
+int CXButton::ChosenSlot() const {
+    const bool hasThird = m_imageCount >= 3;
+    int slot = 1;
+    if (!isEnabled()) {
+        slot = hasThird ? 0 : 1;
+    }
+    if (isDown() || m_hover || hasFocus()) {
+        slot = 0;
+    }
+    if (m_selected) {
+        slot = hasThird ? 2 : 0;
+    }
+    return slot;
+}
+
+void CXButton::paintEvent(QPaintEvent*) {
+    QPainter target(this);
+    CXMemDC mem(target);
+    QPainter& dc = mem.Painter();
+    const bool pressed = isDown();
+    const QRect item = rect();
+
+    if (m_imageCount > 0) {
+        const int slot = ChosenSlot();
+        if (slot < m_imageCount) {
+            // The parent's pixels are already under us; the masked image leaves them where it is transparent.
+            dc.drawPixmap(item.topLeft() + (pressed ? QPoint(1, 1) : QPoint()),
+                          m_slots[static_cast<std::size_t>(slot)].image);
+        }
+    }
+
+    const QString caption = text();
+    if (caption.isEmpty()) {
+        return;
+    }
+    QFont font = m_faceName.isEmpty() ? this->font() : QFont(m_faceName);
+    font.setPointSize(m_pointSize);
+    font.setWeight(m_bold ? QFont::Bold : QFont::Normal);
+    dc.setFont(font);
+    const int flags = Qt::TextWordWrap | Qt::AlignHCenter;
+    const QRect measured = dc.boundingRect(QRect(item.left(), item.top(), item.width(), item.height()), flags, caption);
+    const int textHeight = measured.height();
+    const bool bottom = m_alwaysBottom || (m_bottomCaption && !m_selected);
+    const int top =
+        bottom ? item.bottom() + 1 - item.height() / 20 - textHeight : item.top() + (item.height() - textHeight) / 2;
+    QRect place(item.left(), top, item.width(), textHeight);
+
+    if (!isEnabled()) {
+        dc.setPen(palette().color(QPalette::Light));
+        dc.drawText(place.translated(1, 1), flags, caption);
+        dc.setPen(palette().color(QPalette::Dark));
+        dc.drawText(place, flags, caption);
+        return;
+    }
+    QColor colour = m_normalColour;
+    if (m_selected) {
+        colour = m_selectedColour;
+    } else if (pressed || m_hover || hasFocus()) {
+        colour = m_hoverColour;
+    }
+    if (pressed) {
+        place.translate(1, 1);
+    }
+    dc.setPen(colour);
+    dc.drawText(place, flags, caption);
+}
+
+void CXButton::enterEvent(QEnterEvent* event) {
+    // Hover does not start while the left button is held from elsewhere (a drag passing over).
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton) || m_hover) {
+        SetHover(true);
+    }
+    QPushButton::enterEvent(event);
+}
+
+void CXButton::leaveEvent(QEvent* event) {
+    SetHover(false);
+    QPushButton::leaveEvent(event);
+}
+
+void CXButton::mouseMoveEvent(QMouseEvent* event) {
+    const bool inside = rect().contains(event->position().toPoint());
+    if (!(event->buttons() & Qt::LeftButton) || m_hover) {
+        SetHover(inside);
+    }
+    QPushButton::mouseMoveEvent(event);
+}
+
+void CXButton::focusOutEvent(QFocusEvent* event) {
+    SetHover(false);
+    QPushButton::focusOutEvent(event);
+}
+
+void CXButton::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        SetHover(false);
+    } else if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        // Qt has already moved the focus on to the next tab stop; with none, the parent takes it.
+        if (window()->focusWidget() == nullptr && parentWidget()) {
+            parentWidget()->setFocus();
+        }
+        SetHover(false);
+    }
+    QPushButton::changeEvent(event);
+}

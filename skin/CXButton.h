@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QPushButton>
+#include <array>
+#include <string>
+
+class SkinCatalogue;
+
+// The push button of every window: drawn from up to three bitmaps (first: hover, pressed or focused;
+// second: normal; third: selected), with the window showing through the transparent colour, a hover image
+// that follows the mouse, and an optional caption in a font and colours of its own. Bitmaps handed over by
+// pointer are borrowed and never changed.
+class CXButton : public QPushButton {
+    Q_OBJECT
+public:
+    static inline const QColor kMagenta{255, 0, 255};
+
+    explicit CXButton(QWidget* parent = nullptr);
+    ~CXButton() override;
+
+    // 1 on success, 0 on failure (then the button holds no image). A missing bitmap ends the list.
+    int SetBitmaps(const QPixmap* first, const QColor& firstTransparent = kMagenta, const QPixmap* second = nullptr,
+                   const QColor& secondTransparent = kMagenta, const QPixmap* third = nullptr,
+                   const QColor& thirdTransparent = kMagenta);
+    // The same with bitmaps built into the program; 0 as an identifier means none.
+    int SetBitmaps(int firstId, const QColor& firstTransparent, int secondId = 0,
+                   const QColor& secondTransparent = kMagenta, int thirdId = 0,
+                   const QColor& thirdTransparent = kMagenta);
+    int ImageCount() const { return m_imageCount; }
+
+    // Resizes the button to its first image, without moving it.
+    void SizeToContent();
+
+    int SetTextFont(bool alwaysBottom, int pointSize, bool bold, const QString& faceName);
+
+    // A page's tab: placed at x, y, images from the catalogue (magenta transparent), sized to its first image
+    // (0 x 0 when that is missing), caption 18-point bold "돋움".
+    static void SetupTabButton(SkinCatalogue& catalogue, CXButton& button, int x, int y, const std::string& first,
+                               const std::string& second, const std::string& third);
+
+    void SetNormalTextColor(const QColor& colour) { m_normalColour = colour; }
+    void SetHoverTextColor(const QColor& colour) { m_hoverColour = colour; }
+    void SetSelectedTextColor(const QColor& colour) { m_selectedColour = colour; }
+    void SetBottomCaption(bool bottom) { m_bottomCaption = bottom; }
+    void SetSelected(bool selected);
+    bool IsSelected() const { return m_selected; }
+    bool IsHovered() const { return m_hover; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct Slot {
+        QPixmap image; // a copy of the bitmap with its transparent pixels masked out
+        QColor transparent;
+    };
+
+    void Release();
+    void SetHover(bool hover);
+    int ChosenSlot() const;
+
+    std::array<Slot, 3> m_slots;
+    int m_imageCount = 0;
+    bool m_hover = false;
+    bool m_selected = false;
+    bool m_bottomCaption = false;
+    bool m_alwaysBottom = false;
+    QString m_faceName;
+    int m_pointSize = 10;
+    bool m_bold = false;
+    QColor m_normalColour;
+    QColor m_hoverColour;
+    QColor m_selectedColour;
+};

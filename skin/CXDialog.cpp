@@ -1,0 +1,155 @@
+#include "skin/CXDialog.h"
+
+#include "skin/CXBalloonTip.h"
+#include "skin/SkinResources.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWindow>
+
+CXDialog::CXDialog(QWidget* parent) : QDialog(parent) {}
+
+CXDialog::~CXDialog() = default;
+
+int CXDialog::SetBackground(const QPixmap* bitmap) {
+    clearMask();
+    m_background = nullptr;
+    if (bitmap != &m_ownBackground) {
+        m_ownBackground = QPixmap();
+    }
+    if (!bitmap) {
+        update();
+        return 0;
+    }
+    if (bitmap->isNull()) {
+        return 1;
+    }
+    m_background = bitmap;
+    update();
+    return 0;
+}
+
+int CXDialog::SetBackground(int resourceId) {
+    m_ownBackground = LoadResourceBitmap(resourceId);
+    return SetBackground(&m_ownBackground);
+}
+
+void CXDialog::SetRoundRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(left, top, right - left, bottom - top), cornerWidth / 2.0, cornerHeight / 2.0);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    update();
+}
+
+void CXDialog::SetControlBackgroundColor(const QColor& colour) {
+    if (!m_paletteBeforeColour) {
+        m_paletteBeforeColour = std::make_unique<QPalette>(palette());
+    }
+    m_controlColour = colour;
+    QPalette pal = *m_paletteBeforeColour;
+    if (colour.isValid()) {
+        pal.setColor(QPalette::Window, colour);
+        pal.setColor(QPalette::Base, colour);
+    }
+    setPalette(pal);
+}
+
+int CXDialog::DrawBackground(QPainter& painter) {
+    if (!m_background) {
+        painter.fillRect(rect(), palette().brush(QPalette::Window));
+        DrawOverBackground(painter);
+        return 1;
+    }
+    QPixmap buffer(size());
+    buffer.fill(palette().color(QPalette::Window));
+    {
+        QPainter off(&buffer);
+        const int w = m_background->width();
+        const int h = m_background->height();
+        for (int y = 0; y < height(); y += h) {
+            for (int x = 0; x < width(); x += w) {
+                off.drawPixmap(x, y, *m_background);
+            }
+        }
+        DrawOverBackground(off);
+    }
+    painter.drawPixmap(0, 0, buffer);
+    return 1;
+}
+
+void CXDialog::DrawOverBackground(QPainter&) {}
+
+void CXDialog::InitToolTips() {
+    m_toolTip = std::make_unique<CXBalloonTip>();
+    m_toolTip->SetInitialDelay(100);
+    m_toolTip->SetDisplayTime(20000);
+    m_toolTipsEnabled = true;
+    QFont font(QStringLiteral("돋움"));
+    font.setPointSize(16);
+    m_toolTip->SetTipFont(font);
+    m_toolTip->SetMaxTipWidth(400);
+    setMouseTracking(true);
+    installEventFilter(this);
+}
+
+void CXDialog::AddToolTip(QWidget* control, const QString& text) {
+    if (!m_toolTip || !control) {
+        return;
+    }
+    m_toolTip->AddTool(control, text);
+    control->installEventFilter(this);
+    control->setAttribute(Qt::WA_MouseTracking, true);
+}
+
+bool CXDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (m_toolTipsEnabled && m_toolTip) {
+        m_toolTip->Relay(watched, event);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CXDialog::event(QEvent* event) {
+    if (event->type() == QEvent::Hide && m_toolTip) {
+        m_toolTip->hide();
+    }
+    return QDialog::event(event);
+}
+
+void CXDialog::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    DrawBackground(painter);
+}
+
+void CXDialog::mousePressEvent(QMouseEvent* event) {
+    if (m_draggable && event->button() == Qt::LeftButton) {
+        QWidget* top = window();
+        // Where the desktop moves windows itself (Wayland), let it; elsewhere follow the mouse ourselves.
+        if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
+            return;
+        }
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - top->pos();
+        event->accept();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void CXDialog::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        window()->move(event->globalPosition().toPoint() - m_dragOffset);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CXDialog::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        event->accept();
+        return;
+    }
+    QDialog::mouseReleaseEvent(event);
+}

@@ -1,0 +1,77 @@
+#include "skin/CXListCtrl.h"
+
+#include "skin/CXHeaderCtrl.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+CXListCtrl::CXListCtrl(QWidget* parent) : QTableWidget(parent), m_header(new CXHeaderCtrl(this)) {
+    setHorizontalHeader(m_header);
+    verticalHeader()->hide();
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    m_header->setStretchLastSection(false);
+    // The empty area is painted by us; rows are painted over it.
+    viewport()->setAutoFillBackground(false);
+}
+
+int CXListCtrl::AddColumn(char alignment, int width, const QString& header) {
+    const int column = columnCount();
+    insertColumn(column);
+    setHorizontalHeaderItem(column, new QTableWidgetItem(header));
+    setColumnWidth(column, width);
+    Qt::Alignment align = Qt::AlignHCenter;
+    if (alignment == 'L') {
+        align = Qt::AlignLeft;
+    } else if (alignment == 'R') {
+        align = Qt::AlignRight;
+    }
+    m_alignments.append(align);
+    return column;
+}
+
+Qt::Alignment CXListCtrl::ColumnAlignment(int column) const {
+    return column >= 0 && column < m_alignments.size() ? m_alignments[column] : Qt::AlignLeft;
+}
+
+int CXListCtrl::InsertItem(int row, const QString& text) {
+    row = std::clamp(row, 0, rowCount());
+    insertRow(row);
+    SetItemText(row, 0, text);
+    return row;
+}
+
+void CXListCtrl::SetItemText(int row, int column, const QString& text) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        return;
+    }
+    auto* cell = item(row, column);
+    if (!cell) {
+        cell = new QTableWidgetItem;
+        cell->setTextAlignment(ColumnAlignment(column) | Qt::AlignVCenter);
+        setItem(row, column, cell);
+    }
+    cell->setText(text);
+}
+
+QString CXListCtrl::GetItemText(int row, int column) const {
+    const auto* cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
+
+void CXListCtrl::paintEvent(QPaintEvent* event) {
+    {
+        QPainter p(viewport());
+        p.fillRect(viewport()->rect(), kBackground);
+        if (rowCount() > 0 && columnCount() > 0) {
+            const int lastRow = rowCount() - 1;
+            const int bottom = rowViewportPosition(lastRow) + rowHeight(lastRow);
+            const int right = m_header->length() - m_header->offset();
+            p.fillRect(QRect(0, 0, right, bottom), palette().brush(QPalette::Base));
+        }
+    }
+    QTableWidget::paintEvent(event);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QTableWidget>
+
+class CXHeaderCtrl;
+
+// A report-view list with the flat light-blue header; the area without rows shows a pale blue.
+class CXListCtrl : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit CXListCtrl(QWidget* parent = nullptr);
+
+    static inline const QColor kBackground{239, 247, 247};
+
+    // Appends a column: "L" left, "R" right, anything else centred. Returns its index.
+    int AddColumn(char alignment, int width, const QString& header);
+    Qt::Alignment ColumnAlignment(int column) const;
+
+    // Rows: the row's own text is column 0; texts are aligned as their column.
+    int InsertItem(int row, const QString& text);
+    void SetItemText(int row, int column, const QString& text);
+    QString GetItemText(int row, int column) const;
+
+    CXHeaderCtrl* Header() const { return m_header; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    CXHeaderCtrl* m_header;
+    QList<Qt::Alignment> m_alignments;
+};
