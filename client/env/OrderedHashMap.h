@@ -32,19 +32,10 @@ public:
     }
 
     // A new key goes to the front of its bucket and gives true. A key already present keeps its place and
-    // gets the new value (the old one is destroyed); that gives false.
-    bool Insert(std::string key, Value value) {
-        auto& bucket = m_buckets[BucketOf(key)];
-        for (Entry& e : bucket) {
-            if (e.key == key) {
-                e.value = std::move(value);
-                return false;
-            }
-        }
-        bucket.push_front(Entry{std::move(key), std::move(value)});
-        ++m_count;
-        return true;
-    }
+    // gets the new value (the old one is destroyed); that gives false. The value is taken by reference so that
+    // `map.Insert(p->Ssn, std::move(p))` reads the key before anything is moved.
+    bool Insert(std::string key, Value&& value) { return Put(std::move(key), std::move(value)); }
+    bool Insert(std::string key, const Value& value) { return Put(std::move(key), value); }
 
     // The value stored under the key, or null when there is none.
     Value* Find(std::string_view key) {
@@ -146,6 +137,19 @@ public:
     const_iterator end() const { return const_iterator(this, kBucketCount); }
 
 private:
+    template <typename V> bool Put(std::string key, V&& value) {
+        auto& bucket = m_buckets[BucketOf(key)];
+        for (Entry& e : bucket) {
+            if (e.key == key) {
+                e.value = std::forward<V>(value);
+                return false;
+            }
+        }
+        bucket.push_front(Entry{std::move(key), std::forward<V>(value)});
+        ++m_count;
+        return true;
+    }
+
     std::array<std::list<Entry>, kBucketCount> m_buckets;
     std::size_t m_count = 0;
 };

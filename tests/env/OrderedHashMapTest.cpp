@@ -62,11 +62,13 @@ TEST(OrderedHashMap, IteratesByBucketThenNewestFirst) {
 
 TEST(OrderedHashMap, OwnsMoveOnlyValues) {
     OrderedHashMap<std::unique_ptr<std::string>> map;
-    map.Insert("k", std::make_unique<std::string>("one"));
+    auto one = std::make_unique<std::string>("k");
+    map.Insert(*one, std::move(one)); // the key is read before the value moves
     map.Insert("k", std::make_unique<std::string>("two"));
     for (auto& e : map) {
         *e.value += "!";
     }
     ASSERT_NE(map.Find("k"), nullptr);
     EXPECT_EQ(**map.Find("k"), "two!");
+    EXPECT_EQ(map.Count(), 1u);
 }
