@@ -1,0 +1,37 @@
+#include "client/app/CAboutDlg.h"
+
+#include "skin/SkinResources.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("CAboutDlg");
+    setWindowTitle(QStringLiteral("Halvren 정보"));
+    setAccessibleName(windowTitle());
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName("aboutIcon");
+    icon->setAccessibleName(QStringLiteral("Halvren 아이콘"));
+    const QPixmap picture = LoadResourceBitmap(128);
+    if (!picture.isNull()) {
+        icon->setPixmap(picture);
+    }
+    auto* version = new QLabel(QStringLiteral("Halvren Version 1.0"), this);
+    version->setObjectName("aboutVersion");
+    version->setAccessibleName(version->text());
+    auto* ok = new QPushButton(QStringLiteral("확인"), this);
+    ok->setObjectName("aboutOk");
+    ok->setAccessibleName(ok->text());
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(version, 1);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(row);
+    column->addWidget(ok, 0, Qt::AlignRight);
+}

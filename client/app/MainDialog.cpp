@@ -1,0 +1,289 @@
+#include "client/app/MainDialog.h"
+
+#include "client/app/CAboutDlg.h"
+#include "client/app/PageHost.h"
+#include "client/env/Environment.h"
+#include "client/env/SkinCatalogue.h"
+#include "client/history/CDlg_InquireHistory.h"
+#include "client/report/CDlg_SendCall.h"
+#include "client/users/CDlg_SelectUser.h"
+#include "client/users/CDlg_UserInformation.h"
+#include "platform/Shell.h"
+#include "skin/CXButton.h"
+#include "skin/SkinResources.h"
+#include "skin/UiText.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
+
+namespace {
+
+struct ButtonSpec {
+    const char* objectName;
+    const char* accessibleName;
+    int x;
+    int y;
+    const char* normal;
+    const char* hover;
+    const char* toolTipKey;
+};
+
+// In the order of MainDialog::Button.
+constexpr ButtonSpec kButtons[] = {
+    {"btnMinimise", "최소화", 978, 6, "btn_min.bmp", "btn_min_o.bmp", "MD_PAGE_BTN_MIN"},
+    {"btnClose", "닫기", 998, 6, "btn_x.bmp", "btn_x_o.bmp", "MD_PAGE_BTN_X"},
+    {"btnReport", "신고하기", 18, 637, "menu_main.bmp", "menu_main_o.bmp", "MD_PAGE_BTN_CALL"},
+    {"btnUser", "사용자 관리", 279, 649, "menu_user.bmp", "menu_user_o.bmp", "MD_PAGE_BTN_USER"},
+    {"btnHistory", "신고 내역", 530, 649, "menu_history.bmp", "menu_history_o.bmp", "MD_PAGE_BTN_HISTORY"},
+    {"btnHelp", "도움말", 832, 652, "menu_help.bmp", "menu_help_o.bmp", "MD_PAGE_BTN_HELP"},
+    {"btnEnd", "프로그램 종료", 927, 652, "menu_close.bmp", "menu_close_o.bmp", "MD_PAGE_BTN_END"},
+};
+
+// Which of the report, user and history buttons each page shows.
+struct MenuVisibility {
+    bool report;
+    bool user;
+    bool history;
+};
+
+MenuVisibility VisibleMenu(int page, bool hasPersons) {
+    switch (page) {
+    case MainDialog::kReportPage:
+        return {false, true, true};
+    case MainDialog::kSelectUserPage:
+        return hasPersons ? MenuVisibility{true, false, true} : MenuVisibility{false, false, false};
+    case MainDialog::kHistoryPage:
+        return {true, true, false};
+    default:
+        return {false, false, false};
+    }
+}
+
+const char* StepPictureFor(int page, bool hasPersons, bool editing) {
+    switch (page) {
+    case MainDialog::kReportPage:
+        return "left_Step_SendCall.bmp";
+    case MainDialog::kSelectUserPage:
+        return hasPersons ? "left_Step_selectUser.bmp" : "left_Step_registUser.bmp";
+    case MainDialog::kUserInformationPage:
+        return editing ? "left_Step_modifyUser.bmp" : "left_Step_registUser.bmp";
+    default:
+        return "left_Step_history.bmp";
+    }
+}
+
+} // namespace
+
+MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_host(host) {
+    setObjectName("MainDialog");
+    setAccessibleName(QStringLiteral("Halvren"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    const QPixmap icon = LoadResourceBitmap(128);
+    if (!icon.isNull()) {
+        setWindowIcon(QIcon(icon));
+    }
+    SkinCatalogue& catalogue = host.Catalogue();
+    SetBackground(catalogue.GetImage("main_bg.bmp"));
+    setWindowTitle(QStringLiteral("Halvren"));
+    SetDraggable(true);
+
+    setFixedSize(kWidth, kHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->availableGeometry();
+        move(desktop.left() + desktop.width() / 2 - 512, desktop.top() + desktop.height() / 2 - 384);
+    }
+
+    m_helpAddress = "http://" + host.Env().ServerHost() + "/Morvane/vesk/Help/help.jsp";
+
+    m_pages = {new CDlg_SendCall(host, this), new CDlg_SelectUser(host, this), new CDlg_UserInformation(host, this),
+               new CDlg_InquireHistory(host, this)};
+
+    m_title = AddPicture("picTitle", "title.bmp", 0, 0);
+    m_menuBar = AddPicture("picMenuBar", "menu_bar.bmp", 0, 624);
+    m_leftStep = AddPicture("picLeftStep", "left_Step_SendCall.bmp", 17, 33);
+    m_rightStep = AddPicture("picRightStep", "right_Step.bmp", 448, 33);
+    m_title->setAccessibleName(QStringLiteral("Halvren"));
+    m_menuBar->setAccessibleName(QStringLiteral("메뉴"));
+    m_leftStep->setAccessibleName(QStringLiteral("진행 단계"));
+    m_rightStep->setAccessibleName(QStringLiteral("진행 단계 안내"));
+
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonSpec& spec = kButtons[i];
+        auto* button = new CXButton(this);
+        button->setObjectName(spec.objectName);
+        button->setAccessibleName(QString::fromUtf8(spec.accessibleName));
+        button->setAutoDefault(false);
+        button->move(spec.x, spec.y);
+        button->SetBitmaps(catalogue.GetImage(spec.hover), CXButton::kMagenta, catalogue.GetImage(spec.normal),
+                           CXButton::kMagenta);
+        button->SizeToContent();
+        m_buttons[static_cast<size_t>(i)] = button;
+    }
+    connect(m_buttons[kMinimise], &QPushButton::clicked, this, [this] { showMinimized(); });
+    connect(m_buttons[kClose], &QPushButton::clicked, this, [this] { EndProgram(); });
+    connect(m_buttons[kEnd], &QPushButton::clicked, this, [this] { EndProgram(); });
+    connect(m_buttons[kReport], &QPushButton::clicked, this, [this] { GoToPersonPage(kReportPage); });
+    connect(m_buttons[kHistory], &QPushButton::clicked, this, [this] { GoToPersonPage(kHistoryPage); });
+    connect(m_buttons[kUser], &QPushButton::clicked, this, [this] { SwitchTo(kSelectUserPage); });
+    connect(m_buttons[kHelp], &QPushButton::clicked, this, [this] { OpenHelp(); });
+
+    qApp->installEventFilter(this);
+}
+
+MainDialog::~MainDialog() {
+    qApp->removeEventFilter(this);
+}
+
+QLabel* MainDialog::AddPicture(const char* name, const char* file, int x, int y) {
+    auto* picture = new QLabel(this);
+    picture->setObjectName(name);
+    picture->move(x, y);
+    if (const QPixmap* bitmap = m_host.Catalogue().GetImage(file)) {
+        picture->setPixmap(*bitmap);
+        picture->resize(bitmap->size());
+    }
+    return picture;
+}
+
+bool MainDialog::Open() {
+    show();
+    if (HasPersons()) {
+        SwitchTo(kReportPage);
+    } else {
+        if (OfferUpdate()) {
+            return false;
+        }
+        SwitchTo(kSelectUserPage);
+    }
+    InitToolTips();
+    for (int i = 0; i < kButtonCount; ++i) {
+        AddToolTip(m_buttons[static_cast<size_t>(i)], ToUi(m_host.Env().GetText("TOOLTIP", kButtons[i].toolTipKey)));
+    }
+    return isVisible();
+}
+
+bool MainDialog::HasPersons() const {
+    return m_host.Env().PersonCount() > 0;
+}
+
+void MainDialog::SwitchTo(int index) {
+    if (index < kReportPage || index > kHistoryPage || index == m_currentPage) {
+        return;
+    }
+    m_pages[static_cast<size_t>(m_currentPage)]->hide();
+    m_currentPage = index;
+    m_pages[static_cast<size_t>(index)]->show();
+
+    const bool persons = HasPersons();
+    m_stepName = StepPictureFor(index, persons, !m_host.Env().SelectedPersonKey.empty());
+    if (const QPixmap* bitmap = m_host.Catalogue().GetImage(m_stepName)) {
+        m_leftStep->setPixmap(*bitmap);
+        m_leftStep->resize(bitmap->size());
+    }
+    const MenuVisibility menu = VisibleMenu(index, persons);
+    m_buttons[kReport]->setVisible(menu.report);
+    m_buttons[kUser]->setVisible(menu.user);
+    m_buttons[kHistory]->setVisible(menu.history);
+}
+
+void MainDialog::ChangePage(int index) {
+    if (HasPersons() || index == kSelectUserPage || index == kUserInformationPage) {
+        SwitchTo(index);
+        return;
+    }
+    OfferUpdate();
+    SwitchTo(kSelectUserPage);
+}
+
+void MainDialog::GoToPersonPage(int index) {
+    if (HasPersons()) {
+        SwitchTo(index);
+        return;
+    }
+    OfferUpdate();
+    SwitchTo(kSelectUserPage);
+}
+
+bool MainDialog::OfferUpdate() {
+    Environment& env = m_host.Env();
+    if (!env.UpdatePending()) {
+        return false;
+    }
+    const bool agreed = m_host.ShowQuestion(env.GetText("MESSAGE", "MSG_ProgramUpdate")) == 1;
+    env.SetUpdatePending(agreed);
+    if (agreed) {
+        done(QDialog::Accepted);
+    }
+    return agreed;
+}
+
+void MainDialog::EndProgram() {
+    OfferUpdate();
+    done(QDialog::Accepted);
+}
+
+void MainDialog::OpenHelp() {
+    platform::OpenAddress(m_helpAddress);
+}
+
+void MainDialog::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void MainDialog::ShowSystemMenu(const QPoint& where) {
+    QMenu menu(this);
+    menu.setObjectName("systemMenu");
+    QAction* about = menu.addAction(QStringLiteral("Halvren 정보(&A)..."));
+    about->setObjectName("actionAbout");
+    if (menu.exec(where) == about) {
+        ShowAbout();
+    }
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
+    ShowSystemMenu(event->globalPos());
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    // The window manager's close ends the program like the close button, without the update offer.
+    done(QDialog::Accepted);
+    event->accept();
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !isVisible()) {
+        return CXDialog::eventFilter(watched, event);
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return CXDialog::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
+    if (key->key() == Qt::Key_Escape) {
+        page->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    if (key->key() == Qt::Key_Tab && widget == m_buttons[kEnd]) {
+        page->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        for (CXButton* button : m_buttons) {
+            if (widget == button) {
+                button->click();
+                return true;
+            }
+        }
+    }
+    if (key->key() == Qt::Key_Space && (key->modifiers() & Qt::AltModifier)) {
+        ShowSystemMenu(mapToGlobal(m_title->geometry().bottomLeft()));
+        return true;
+    }
+    return CXDialog::eventFilter(watched, event);
+}

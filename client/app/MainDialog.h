@@ -1,0 +1,71 @@
+#pragma once
+
+#include "skin/CXDialog.h"
+
+#include <QLabel>
+#include <array>
+#include <string>
+
+class CXButton;
+class PageDialog;
+class PageHost;
+
+// The client's only top-level window: a borderless 1024 x 750 skinned window with the menu bar, the step
+// pictures and the four pages, of which one is shown at a time.
+class MainDialog : public CXDialog {
+    Q_OBJECT
+public:
+    enum Page { kReportPage = 0, kSelectUserPage = 1, kUserInformationPage = 2, kHistoryPage = 3 };
+    enum Button { kMinimise, kClose, kReport, kUser, kHistory, kHelp, kEnd, kButtonCount };
+
+    static constexpr int kWidth = 1024;
+    static constexpr int kHeight = 750;
+
+    explicit MainDialog(PageHost& host, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Shows the window and picks the first page; a pending update may be offered and accepted here, which
+    // closes the window again. Returns whether the window is still open.
+    bool Open();
+
+    // The page switch the pages ask for through the application.
+    void ChangePage(int index);
+
+    int CurrentPage() const { return m_currentPage; }
+    PageDialog* PageAt(int index) const { return m_pages.at(static_cast<size_t>(index)); }
+    CXButton* ButtonAt(Button button) const { return m_buttons.at(button); }
+    QLabel* StepPicture() const { return m_leftStep; }
+    const std::string& StepPictureName() const { return m_stepName; }
+    const std::string& HelpAddress() const { return m_helpAddress; }
+
+    void ShowAbout();
+
+    void reject() override {} // Escape never closes the window
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void SwitchTo(int index);
+    // Asks about a pending update; true when the user agreed, and the window then closes.
+    bool OfferUpdate();
+    void GoToPersonPage(int index);
+    void EndProgram();
+    void OpenHelp();
+    void ShowSystemMenu(const QPoint& where);
+    QLabel* AddPicture(const char* name, const char* file, int x, int y);
+    bool HasPersons() const;
+
+    PageHost& m_host;
+    std::array<PageDialog*, 4> m_pages{};
+    std::array<CXButton*, kButtonCount> m_buttons{};
+    QLabel* m_title = nullptr;
+    QLabel* m_menuBar = nullptr;
+    QLabel* m_leftStep = nullptr;
+    QLabel* m_rightStep = nullptr;
+    int m_currentPage = kHistoryPage;
+    std::string m_stepName;
+    std::string m_helpAddress;
+};

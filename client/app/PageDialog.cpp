@@ -1,0 +1,29 @@
+#include "client/app/PageDialog.h"
+
+#include "client/app/PageHost.h"
+#include "client/env/SkinCatalogue.h"
+
+#include <QKeyEvent>
+
+PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, const char* background)
+    : CXDialog(parent), m_host(host) {
+    setWindowFlags(Qt::Widget);
+    setObjectName(objectName);
+    setAccessibleName(objectName);
+    setFocusPolicy(Qt::StrongFocus);
+    setGeometry(kLeft, kTop, kWidth, kHeight);
+    if (background != nullptr && background[0] != '\0') {
+        SetBackground(host.Catalogue().GetImage(background));
+    }
+    hide();
+}
+
+void PageDialog::keyPressEvent(QKeyEvent* event) {
+    // The dialog's own handling would close the page on Escape and press a default button on Enter;
+    // hand both to the main window instead.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    CXDialog::keyPressEvent(event);
+}

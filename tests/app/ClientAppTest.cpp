@@ -1,0 +1,338 @@
+#include "client/app/ClientApp.h"
+#include "client/app/MainDialog.h"
+#include "client/app/PageDialog.h"
+#include "client/env/Environment.h"
+#include "client/protocol/HttpTransport.h"
+#include "platform/Codec.h"
+#include "skin/CXButton.h"
+#include "support/ScriptedCentre.h"
+#include "support/TempDir.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Cp949(const char* utf8) {
+    return platform::Utf8ToCp949(utf8).value();
+}
+
+std::string VersionReply(const std::string& version) {
+    return "<VESK><WORK>103</WORK><VERSION> " + version + " </VERSION></VESK>";
+}
+
+// A program folder laid out like the installed one: the real cipher library, text table and skin bitmaps of
+// the build, and a settings file that points at the scripted centre.
+class ProgramFolder {
+public:
+    ProgramFolder(const std::string& host, const std::string& installedVersion, bool withLibrary = true) {
+        const fs::path dist = fs::path(HALVREN_KAVREL_PATH).parent_path();
+        if (withLibrary) {
+            fs::create_symlink(HALVREN_KAVREL_PATH, dir.Path() / "libKavrel.so");
+        }
+        fs::create_directory_symlink(dist / "images", dir.Path() / "images");
+        fs::copy_file(dist / "TxtRes.rsc", dir.Path() / "TxtRes.rsc");
+        dir.Write("EnvSet.ini", "[DEFAULT]\r\nCURRENT_VERSION=" + installedVersion + "\r\nURL=" + host + "\r\n");
+    }
+
+    std::string Folder() const { return dir.Str() + "/"; }
+
+    // Stores persons the way the client does, so that the next start finds them.
+    void StorePersons(int count) {
+        Environment env(Folder());
+        ASSERT_TRUE(env.IsReady());
+        for (int i = 0; i < count; ++i) {
+            auto person = std::make_unique<Person>();
+            person->Ssn = "800101123456" + std::to_string(i);
+            person->Name = Cp949("홍길동") + std::to_string(i);
+            env.PersonMap().Insert(person->Ssn, std::move(person));
+        }
+        ASSERT_TRUE(env.SavePersons());
+    }
+
+    std::string Setting(const std::string& key) const {
+        Environment env(Folder());
+        return env.GetSetting("DEFAULT", key);
+    }
+
+    TempDir dir;
+    TempDir locks;
+};
+
+// Records what the user is shown and answers questions as told.
+struct Prompts {
+    std::vector<std::pair<std::string, int>> shown;
+    int answer = 2;
+    ClientApp::Prompter Prompter() {
+        return [this](const std::string& text, int mode) {
+            shown.emplace_back(text, mode);
+            return mode == 0 ? 1 : answer;
+        };
+    }
+};
+
+class ClientAppTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ClientApp> Start(ProgramFolder& folder) {
+        ClientApp::Options options;
+        options.programFolder = folder.Folder();
+        options.lockFolder = folder.locks.Str();
+        options.connectMs = 2000;
+        options.totalMs = 2000;
+        auto app = std::make_unique<ClientApp>(options);
+        app->SetPrompter(prompts.Prompter());
+        return app;
+    }
+
+    std::string Text(const ClientApp& app, const char* key) const {
+        return const_cast<ClientApp&>(app).Env().GetText("MESSAGE", key);
+    }
+
+    ScriptedCentre centre;
+    Prompts prompts;
+};
+
+TEST_F(ClientAppTest, VersionCheckMarksOnlyNewerVersionsAndAlwaysRecordsTheAnnouncedOne) {
+    struct Case {
+        std::string installed;
+        std::string announced;
+        bool pending;
+    };
+    const Case cases[] = {
+        {"1.0.0.0", "1.0.0.1", true},   {"1.0.0.0", "1.0.0.0", false}, {"1.0.0.0", "0.9", false},
+        {"", "1.0.0.0", false},         {"", "1.0.0.1", true},         {"1.0.0.10", "1.0.0.9", true},
+        {"1.0.0.9", "1.0.0.10", false},
+    };
+    for (const Case& c : cases) {
+        ProgramFolder folder(centre.Host(), c.installed);
+        centre.QueueBody(VersionReply(c.announced));
+        auto app = Start(folder);
+        app->Transport().SetServer(app->Env().ServerHost());
+        ASSERT_EQ(1, app->CheckVersion());
+        EXPECT_EQ(c.pending, app->Env().UpdatePending()) << c.installed << " -> " << c.announced;
+        app.reset();
+        EXPECT_EQ(c.announced, folder.Setting("LAST_VERSION"));
+    }
+    EXPECT_EQ("StrRequest=<VESK><WORK>003</WORK></VESK>", centre.LastRequest().body);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ClientAppTest, RefusalsAndBadRepliesShowTheCentresTextAndEndTheStart) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    const std::string comment = Cp949("점검 중입니다");
+    centre.QueueBody("<WORK>999</WORK><COMENT>" + comment + "</COMENT><TITLE>x</TITLE>");
+    centre.QueueBody("<WORK>102</WORK><TITLE>" + Cp949("잘못된 응답") + "</TITLE>");
+    centre.QueueBody("<html>oops</html>");
+    for (int i = 0; i < 3; ++i) {
+        auto app = Start(folder);
+        EXPECT_FALSE(app->StartUp());
+        EXPECT_EQ(nullptr, app->MainWindow());
+        app->Exit();
+    }
+    ASSERT_EQ(3u, prompts.shown.size());
+    EXPECT_EQ(comment, prompts.shown[0].first);
+    EXPECT_EQ(Cp949("잘못된 응답"), prompts.shown[1].first);
+    EXPECT_EQ("", prompts.shown[2].first);
+    EXPECT_EQ("", folder.Setting("LAST_VERSION"));
+}
+
+TEST_F(ClientAppTest, ASecondInstanceShowsItsMessageAndLeavesTheFirstAlone) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    auto first = Start(folder);
+    ASSERT_TRUE(first->StartUp());
+    const size_t requests = centre.RequestCount();
+
+    auto second = Start(folder);
+    EXPECT_FALSE(second->StartUp());
+    second->Exit();
+    second.reset();
+    ASSERT_EQ(1u, prompts.shown.size());
+    EXPECT_EQ(Text(*first, "MSG_ProgramExcuted"), prompts.shown[0].first);
+    EXPECT_FALSE(prompts.shown[0].first.empty());
+    EXPECT_EQ(requests, centre.RequestCount()) << "the second instance asks the centre nothing";
+    EXPECT_TRUE(first->MainWindow()->isVisible());
+
+    first->Exit();
+    auto third = Start(folder);
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    EXPECT_TRUE(third->StartUp()) << "the lock goes with the first instance";
+}
+
+TEST_F(ClientAppTest, WithoutTheCipherLibraryTheClientEndsAndTouchesNothing) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0", /*withLibrary=*/false);
+    folder.dir.Write("Person.std", "old persons");
+    const std::string settings = folder.dir.Read("EnvSet.ini");
+    auto app = Start(folder);
+    EXPECT_FALSE(app->StartUp());
+    app->Exit();
+    app.reset();
+    EXPECT_EQ(0u, centre.RequestCount());
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ("old persons", folder.dir.Read("Person.std"));
+    EXPECT_EQ(settings, folder.dir.Read("EnvSet.ini"));
+}
+
+TEST_F(ClientAppTest, AnUnreachableCentreEndsTheStartSilentlyWithinTheTimeLimit) {
+    ProgramFolder folder("127.0.0.1:1", "1.0.0.0");
+    auto app = Start(folder);
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(app->StartUp());
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+    EXPECT_EQ(nullptr, app->MainWindow());
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+struct Expected {
+    bool report;
+    bool user;
+    bool history;
+    std::string step;
+};
+
+void ExpectPage(MainDialog& window, int page, const Expected& expected) {
+    EXPECT_EQ(page, window.CurrentPage());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(i == page, window.PageAt(i)->isVisible()) << "page " << i;
+    }
+    EXPECT_EQ(expected.report, window.ButtonAt(MainDialog::kReport)->isVisible()) << "page " << page;
+    EXPECT_EQ(expected.user, window.ButtonAt(MainDialog::kUser)->isVisible()) << "page " << page;
+    EXPECT_EQ(expected.history, window.ButtonAt(MainDialog::kHistory)->isVisible()) << "page " << page;
+    EXPECT_EQ(expected.step, window.StepPictureName());
+    for (auto always : {MainDialog::kHelp, MainDialog::kEnd, MainDialog::kMinimise, MainDialog::kClose}) {
+        EXPECT_TRUE(window.ButtonAt(always)->isVisible());
+    }
+}
+
+TEST_F(ClientAppTest, WithoutPersonsOnlyTheUserPagesCanBeReached) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    auto app = Start(folder);
+    ASSERT_TRUE(app->StartUp());
+    MainDialog& window = *app->MainWindow();
+    EXPECT_EQ(QSize(1024, 750), window.size());
+    EXPECT_EQ("http://" + centre.Host() + "/Morvane/vesk/Help/help.jsp", window.HelpAddress());
+    ExpectPage(window, 1, {false, false, false, "left_Step_registUser.bmp"});
+
+    app->ChangePage(0);
+    ExpectPage(window, 1, {false, false, false, "left_Step_registUser.bmp"});
+    app->ChangePage(3);
+    ExpectPage(window, 1, {false, false, false, "left_Step_registUser.bmp"});
+    app->ChangePage(2);
+    ExpectPage(window, 2, {false, false, false, "left_Step_registUser.bmp"});
+    app->Env().SelectedPersonKey = "8001011234560";
+    app->ChangePage(1);
+    app->ChangePage(2);
+    ExpectPage(window, 2, {false, false, false, "left_Step_modifyUser.bmp"});
+    EXPECT_TRUE(prompts.shown.empty()) << "no update is pending, so nothing is asked";
+}
+
+TEST_F(ClientAppTest, WithPersonsTheReportPageOpensAndTheMenuFollowsThePage) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    folder.StorePersons(2);
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    auto app = Start(folder);
+    ASSERT_TRUE(app->StartUp());
+    MainDialog& window = *app->MainWindow();
+    ExpectPage(window, 0, {false, true, true, "left_Step_SendCall.bmp"});
+
+    QTest::mouseClick(window.ButtonAt(MainDialog::kHistory), Qt::LeftButton);
+    ExpectPage(window, 3, {true, true, false, "left_Step_history.bmp"});
+    QTest::mouseClick(window.ButtonAt(MainDialog::kUser), Qt::LeftButton);
+    ExpectPage(window, 1, {true, false, true, "left_Step_selectUser.bmp"});
+    QTest::mouseClick(window.ButtonAt(MainDialog::kReport), Qt::LeftButton);
+    ExpectPage(window, 0, {false, true, true, "left_Step_SendCall.bmp"});
+    app->ChangePage(2);
+    ExpectPage(window, 2, {false, false, false, "left_Step_registUser.bmp"});
+    app->ChangePage(3);
+    ExpectPage(window, 3, {true, true, false, "left_Step_history.bmp"});
+    app->ChangePage(7); // not a page: nothing happens
+    EXPECT_EQ(3, window.CurrentPage());
+}
+
+TEST_F(ClientAppTest, APendingUpdateIsOfferedAtStartWithoutPersonsAndAgreeingStartsTheUpdater) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    const fs::path marker = folder.dir.Path() / "updater-ran";
+    const fs::path updater = folder.dir.Write("Updater", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
+    fs::permissions(updater, fs::perms::owner_all);
+    centre.QueueBody(VersionReply("1.0.0.1"));
+    prompts.answer = 1;
+    auto app = Start(folder);
+    EXPECT_FALSE(app->StartUp()) << "agreeing closes the window at once";
+    ASSERT_EQ(1u, prompts.shown.size());
+    EXPECT_EQ(Text(*app, "MSG_ProgramUpdate"), prompts.shown[0].first);
+    EXPECT_EQ(1, prompts.shown[0].second) << "asked as a yes/no question";
+    app->Exit();
+    bool ran = false;
+    for (int i = 0; i < 500 && !ran; ++i) {
+        ran = fs::exists(marker);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(ClientAppTest, WithPersonsTheUpdateIsOfferedOnEndAndARefusalIsNotAskedAgain) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    folder.StorePersons(1);
+    const fs::path marker = folder.dir.Path() / "updater-ran";
+    const fs::path updater = folder.dir.Write("Updater", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
+    fs::permissions(updater, fs::perms::owner_all);
+    centre.QueueBody(VersionReply("2.0"));
+    auto app = Start(folder);
+    ASSERT_TRUE(app->StartUp());
+    EXPECT_TRUE(prompts.shown.empty()) << "with persons nothing is asked at start";
+    MainDialog& window = *app->MainWindow();
+    QTest::mouseClick(window.ButtonAt(MainDialog::kHistory), Qt::LeftButton);
+    EXPECT_TRUE(prompts.shown.empty());
+
+    QTest::mouseClick(window.ButtonAt(MainDialog::kEnd), Qt::LeftButton);
+    EXPECT_EQ(1u, prompts.shown.size());
+    EXPECT_FALSE(window.isVisible()) << "the window closes whatever the answer";
+    EXPECT_FALSE(app->Env().UpdatePending());
+    window.show();
+    QTest::mouseClick(window.ButtonAt(MainDialog::kClose), Qt::LeftButton);
+    EXPECT_EQ(1u, prompts.shown.size()) << "refused once, not asked again";
+    app->Exit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButton) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    folder.StorePersons(1);
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    auto app = Start(folder);
+    ASSERT_TRUE(app->StartUp());
+    MainDialog& window = *app->MainWindow();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    CXButton* end = window.ButtonAt(MainDialog::kEnd);
+    end->setFocus();
+    QTest::keyClick(end, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.PageAt(0)->hasFocus()) << "Escape moves the focus to the page";
+
+    end->setFocus();
+    QTest::keyClick(end, Qt::Key_Tab);
+    EXPECT_TRUE(window.PageAt(0)->hasFocus()) << "Tab from the end button goes to the page";
+
+    CXButton* history = window.ButtonAt(MainDialog::kHistory);
+    history->setFocus();
+    QTest::keyClick(history, Qt::Key_Return);
+    EXPECT_EQ(3, window.CurrentPage());
+
+    CXButton* minimise = window.ButtonAt(MainDialog::kMinimise);
+    minimise->setFocus();
+    QTest::keyClick(minimise, Qt::Key_Return);
+    EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+} // namespace
