@@ -1,0 +1,186 @@
+// centre-standin: the reporting centre's server on one machine, so that the client can be run, shown and
+// tested without the real centre.
+#include "client/env/CipherLibrary.h"
+#include "platform/Codec.h"
+#include "platform/Paths.h"
+#include "standins/centre/CentreServer.h"
+#include "standins/centre/CentreService.h"
+#include "standins/centre/CentreStore.h"
+
+#include <csignal>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <pthread.h>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct Options {
+    std::string host = "127.0.0.1";
+    int port = 8080;
+    std::string dataDir = "centre-data";
+    std::string cipherPath;
+    CentreSettings settings;
+};
+
+void PrintHelp(const std::string& folder) {
+    std::cout << "Usage: centre-standin [--listen HOST:PORT] [--data DIR] [--version TEXT] [--cipher PATH]\n"
+                 "                      [--progress A,B,C]\n"
+                 "\n"
+                 "Stands in for the reporting centre's server: answers the client's requests on\n"
+                 "POST /Morvane/vesk/VeskManager.jsp, serves the help page on /Morvane/vesk/Help/help.jsp\n"
+                 "and shows the received reports on / (refreshing itself).\n"
+                 "\n"
+                 "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8080; port 0 takes a free port)\n"
+                 "  --data DIR          folder of the database centre.db (default ./centre-data)\n"
+                 "  --version TEXT      program version announced to clients (default 1.0.0.0)\n"
+                 "  --cipher PATH       the Kavrel library that deciphers resident numbers\n"
+                 "                      (default "
+              << folder
+              << "../dist/libKavrel.so)\n"
+                 "  --progress A,B,C    seconds after receipt at which a report is taken on (접수), a crew is\n"
+                 "                      sent (출동) and the case is closed (처리완료); default 10,60,180\n"
+                 "\n"
+                 "A new database holds the postal table shipped beside the program and these residents:\n";
+    for (const CentreStore::SeedResident& seed : CentreStore::SeedResidents()) {
+        std::cout << "  " << std::string(seed.ssn).insert(6, "-") << "  " << seed.name << "\n";
+    }
+    std::cout << "Registering one of these numbers with another name is answered as a mismatch.\n"
+                 "Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
+}
+
+bool ParseNumber(const std::string& text, long& value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    value = std::stol(text);
+    return true;
+}
+
+// Nothing when the command line is wrong; the reason is printed.
+std::optional<Options> ParseOptions(int argc, char** argv, const std::string& folder, bool& help) {
+    Options options;
+    options.cipherPath = folder + "../dist/" + CipherLibrary::kFileName;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return options;
+        }
+        if (i + 1 >= argc) {
+            std::cerr << "centre-standin: " << arg << " is unknown or lacks its value (see --help)\n";
+            return std::nullopt;
+        }
+        const std::string value = argv[++i];
+        if (arg == "--listen") {
+            const size_t colon = value.rfind(':');
+            long port = -1;
+            if (colon == std::string::npos || colon == 0 || !ParseNumber(value.substr(colon + 1), port) ||
+                port > 65535) {
+                std::cerr << "centre-standin: --listen wants HOST:PORT, not \"" << value << "\"\n";
+                return std::nullopt;
+            }
+            options.host = value.substr(0, colon);
+            options.port = static_cast<int>(port);
+        } else if (arg == "--data") {
+            options.dataDir = value;
+        } else if (arg == "--version") {
+            if (value.empty() || value.find_first_of("<>") != std::string::npos) {
+                std::cerr << "centre-standin: --version wants a version text such as 1.0.0.1\n";
+                return std::nullopt;
+            }
+            options.settings.version = value;
+        } else if (arg == "--cipher") {
+            options.cipherPath = value;
+        } else if (arg == "--progress") {
+            std::array<long, 3>& p = options.settings.progress;
+            const size_t a = value.find(',');
+            const size_t b = a == std::string::npos ? a : value.find(',', a + 1);
+            if (b == std::string::npos || !ParseNumber(value.substr(0, a), p[0]) ||
+                !ParseNumber(value.substr(a + 1, b - a - 1), p[1]) || !ParseNumber(value.substr(b + 1), p[2]) ||
+                p[0] > p[1] || p[1] > p[2]) {
+                std::cerr << "centre-standin: --progress wants three rising numbers of seconds, such as 10,60,180\n";
+                return std::nullopt;
+            }
+        } else {
+            std::cerr << "centre-standin: unknown option " << arg << " (see --help)\n";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string folder = platform::ExecutableFolder();
+    bool help = false;
+    std::optional<Options> options = ParseOptions(argc, argv, folder, help);
+    if (!options) {
+        return 2;
+    }
+    if (help) {
+        PrintHelp(folder);
+        return 0;
+    }
+
+    CipherLibrary cipher;
+    if (!cipher.Load(options->cipherPath)) {
+        std::cerr << "centre-standin: cannot load the cipher library " << options->cipherPath
+                  << " (build it, or name it with --cipher)\n";
+        return 1;
+    }
+    const std::optional<std::string> helpSource = ReadFile(folder + "help.html");
+    const std::optional<std::string> helpPage = helpSource ? platform::Utf8ToCp949(*helpSource) : std::nullopt;
+    if (!helpPage) {
+        std::cerr << "centre-standin: cannot read the help page " << folder << "help.html\n";
+        return 1;
+    }
+    std::string error;
+    std::unique_ptr<CentreStore> store = CentreStore::Open(options->dataDir, folder + "postal-codes.tsv", error);
+    if (!store) {
+        std::cerr << "centre-standin: " << error << "\n";
+        return 1;
+    }
+
+    // SIGINT and SIGTERM are taken by one thread, which stops the server; no other thread sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CentreService service(options->settings, *store, cipher);
+    CentreServer server(service, *store, *helpPage, std::cout);
+    const int port = server.Bind(options->host, options->port);
+    if (port < 0) {
+        std::cerr << "centre-standin: cannot listen on " << options->host << ":" << options->port << "\n";
+        return 1;
+    }
+    std::thread signalWaiter([&] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.Stop();
+    });
+
+    std::cout << "centre-standin: serving on http://" << options->host << ":" << port << "/ (data " << options->dataDir
+              << ", version " << options->settings.version << ")" << std::endl;
+    const bool served = server.Serve();
+    // Wakes the signal thread when the server ended by itself.
+    kill(getpid(), SIGTERM);
+    signalWaiter.join();
+    std::cout << "centre-standin: stopped" << std::endl;
+    return served ? 0 : 1;
+}
