@@ -1,7 +1,5 @@
 #include "client/app/CAboutDlg.h"
 
-#include "skin/SkinResources.h"
-
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -15,10 +13,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName("aboutIcon");
     icon->setAccessibleName(QStringLiteral("Halvren 아이콘"));
-    const QPixmap picture = LoadResourceBitmap(128);
-    if (!picture.isNull()) {
-        icon->setPixmap(picture);
-    }
+    icon->setPixmap(QPixmap(QStringLiteral(":/res/icon.png")));
     auto* version = new QLabel(QStringLiteral("Halvren Version 1.0"), this);
     version->setObjectName("aboutVersion");
     version->setAccessibleName(version->text());

@@ -10,7 +10,6 @@
 #include "client/users/CDlg_UserInformation.h"
 #include "platform/Shell.h"
 #include "skin/CXButton.h"
-#include "skin/SkinResources.h"
 #include "skin/UiText.h"
 
 #include <QApplication>
@@ -82,10 +81,7 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
     setObjectName("MainDialog");
     setAccessibleName(QStringLiteral("Halvren"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
-    const QPixmap icon = LoadResourceBitmap(128);
-    if (!icon.isNull()) {
-        setWindowIcon(QIcon(icon));
-    }
+    setWindowIcon(QIcon(QStringLiteral(":/res/icon.png")));
     SkinCatalogue& catalogue = host.Catalogue();
     SetBackground(catalogue.GetImage("main_bg.bmp"));
     setWindowTitle(QStringLiteral("Halvren"));

@@ -8,7 +8,10 @@
 #include "support/ScriptedCentre.h"
 #include "support/TempDir.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -217,6 +220,7 @@ TEST_F(ClientAppTest, WithoutPersonsOnlyTheUserPagesCanBeReached) {
     ASSERT_TRUE(app->StartUp());
     MainDialog& window = *app->MainWindow();
     EXPECT_EQ(QSize(1024, 750), window.size());
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ("http://" + centre.Host() + "/Morvane/vesk/Help/help.jsp", window.HelpAddress());
     ExpectPage(window, 1, {false, false, false, "left_Step_registUser.bmp"});
 
@@ -333,6 +337,26 @@ TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButto
     QTest::keyClick(minimise, Qt::Key_Return);
     EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndItsVersion) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    auto app = Start(folder);
+    ASSERT_TRUE(app->StartUp());
+    QString title;
+    QString version;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, about);
+        title = about->windowTitle();
+        version = about->findChild<QLabel*>("aboutVersion")->text();
+        QTest::mouseClick(about->findChild<QPushButton*>("aboutOk"), Qt::LeftButton);
+    });
+    app->MainWindow()->ShowAbout();
+    EXPECT_EQ(QStringLiteral("Halvren 정보"), title);
+    EXPECT_EQ(QStringLiteral("Halvren Version 1.0"), version);
+    EXPECT_TRUE(app->MainWindow()->isVisible());
 }
 
 } // namespace
