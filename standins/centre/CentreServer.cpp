@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 #include <httplib.h>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -43,6 +44,13 @@ CentreServer::CentreServer(const CentreService& service, CentreStore& store, std
       m_server(std::make_unique<httplib::Server>()) {
     httplib::Server& server = *m_server;
     server.set_payload_max_length(kMaxBody);
+    // Address reuse lets a restarted centre bind at once; unlike the library's default, no port sharing, so
+    // a second centre on the same address fails instead of silently taking half of the requests.
+    server.set_socket_options([this](int socket) {
+        int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        m_listenSocket = socket;
+    });
     server.set_read_timeout(10, 0);
     server.set_write_timeout(10, 0);
 
@@ -125,10 +133,13 @@ CentreServer::CentreServer(const CentreService& service, CentreStore& store, std
 CentreServer::~CentreServer() = default;
 
 int CentreServer::Bind(const std::string& host, int port) {
-    if (port == 0) {
-        return m_server->bind_to_any_port(host);
+    const int bound = port == 0 ? m_server->bind_to_any_port(host) : (m_server->bind_to_port(host, port) ? port : -1);
+    // The library listens with a backlog of 5: with dozens of clients connecting at once the kernel drops
+    // connections, and each dropped one waits a second for its retry. Listening again widens the queue.
+    if (bound > 0 && m_listenSocket >= 0) {
+        listen(m_listenSocket, SOMAXCONN);
     }
-    return m_server->bind_to_port(host, port) ? port : -1;
+    return bound;
 }
 
 bool CentreServer::Serve() {

@@ -47,5 +47,6 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_finished{false};
     bool m_stopIssued = false;
+    int m_listenSocket = -1;
     std::unique_ptr<httplib::Server> m_server;
 };

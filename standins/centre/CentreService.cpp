@@ -24,6 +24,24 @@ std::string Utf8(const std::string& cp949) {
     return platform::Cp949ToUtf8(cp949).value_or("(unreadable)");
 }
 
+// A value from the request, repeated in a reply or the log: short, and without tag brackets that would
+// end the reply's field early.
+std::string Quoted(const std::string& cp949) {
+    std::string text = Utf8(cp949);
+    const bool cut = text.size() > 40;
+    if (cut) {
+        size_t end = 40;
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            --end; // never in the middle of a character
+        }
+        text.resize(end);
+    }
+    for (char& c : text) {
+        c = c == '<' ? '[' : c == '>' ? ']' : c;
+    }
+    return "\"" + text + (cut ? "...\"" : "\"");
+}
+
 std::string Envelope(const std::string& code, const std::string& fields) {
     return "<VESK><WORK>" + code + "</WORK>" + fields + "</VESK>";
 }
@@ -106,8 +124,8 @@ CentreReply CentreService::Answer(const std::string& body) const {
     if (work == "015") {
         return History(request);
     }
-    const std::string shown = work.empty() ? "-" : Utf8(work);
-    return Refused(work.empty() ? "-" : shown, "알 수 없는 업무 코드입니다: " + shown);
+    const std::string shown = work.empty() ? "-" : Quoted(work);
+    return Refused(shown, "알 수 없는 업무 코드입니다: " + shown);
 }
 
 std::string CentreService::ProgressOf(std::time_t receivedAt, std::time_t now) const {
@@ -247,7 +265,7 @@ CentreReply CentreService::History(const std::string& request) const {
         return Refused("015", "주민등록번호를 해독할 수 없습니다.");
     }
     if (fields.values[2] != "1") {
-        return Refused("015", "지원하지 않는 조회 구분입니다: " + Utf8(fields.values[2]));
+        return Refused("015", "지원하지 않는 조회 구분입니다: " + Quoted(fields.values[2]));
     }
     auto reports = m_store.ReportsOf(*ssn, fields.values[0], kMaxHistoryEntries);
     if (!reports) {

@@ -19,6 +19,7 @@
 #include <poll.h>
 #include <regex>
 #include <set>
+#include <sqlite3.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <thread>
@@ -252,6 +253,8 @@ TEST_F(CentreStandinTest, RefusesBrokenRequestsAndIncompleteReports) {
         return platform::Cp949ToUtf8(Field(reply, "COMENT")).value_or("?");
     };
     EXPECT_NE("", refusedWith("<VESK><WORK>012</WORK></VESK>"));
+    // What the centre repeats from a request cannot end its own reply field early.
+    EXPECT_NE(std::string::npos, refusedWith("<VESK><WORK>0</COMENT>9</WORK></VESK>").find("\"0[/COMENT]9\""));
     EXPECT_NE("", refusedWith("<VESK></VESK>"));
     std::string missing = ReportRequest(hong, Cp("장소"), Cp("화재신고"), Cp("내용"));
     missing.erase(missing.find("<CONTENTS>"), missing.find("</CALLINFO>") - missing.find("<CONTENTS>"));
@@ -295,7 +298,28 @@ TEST_F(CentreStandinTest, RefusesBodiesOverOneMegabyteWithoutWaitingForThem) {
     EXPECT_NE(std::string::npos, answered.find("<WORK>103</WORK>")) << answered.substr(0, 200);
 }
 
+TEST_F(CentreStandinTest, AnswersItsOwnFailureWithATitleNeverWithSuccess) {
+    // Another hand breaks the database under the running centre.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open((dir.Path() / "data" / "centre.db").c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE reports", nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+
+    for (const std::string& request :
+         {ReportRequest(hong, Cp("장소"), Cp("화재신고"), Cp("내용")), HistoryRequest(hong)}) {
+        const std::string reply = Exchange(request);
+        EXPECT_EQ(0, reader.CheckWork(reply, 11)) << reply;
+        EXPECT_EQ(0, reader.CheckWork(reply, 15)) << reply;
+        EXPECT_NE("", Field(reply, "TITLE"));
+        EXPECT_EQ("", Field(reply, "RESULT"));
+    }
+}
+
 TEST_F(CentreStandinTest, ServesTheHelpPageAndTheDispatchersView) {
+    // A second centre cannot take the address of the first.
+    CentreServer second(*service, *store, "", log);
+    EXPECT_EQ(-1, second.Bind("127.0.0.1", port));
+
     const std::string help = RawExchange(port, "GET /Morvane/vesk/Help/help.jsp HTTP/1.0\r\n\r\n");
     EXPECT_NE(std::string::npos, help.find("Content-Type: text/html; charset=EUC-KR"));
     EXPECT_NE(std::string::npos, help.find(Cp("도움말")));
