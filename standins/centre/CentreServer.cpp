@@ -32,9 +32,11 @@ std::string Timestamp() {
     return FormatLocalTime(std::time(nullptr), "%Y-%m-%d %H:%M:%S");
 }
 
-std::string TooLargeReply() {
-    const std::string coment = platform::Utf8ToCp949("요청이 너무 큽니다. 1 MB 이하로 보내 주십시오.").value_or("");
-    return "<VESK><WORK>999</WORK>" + TagField("COMENT", coment) + "</VESK>";
+// The refusal of a body that never reaches the work codes.
+std::string BodyRefusal(bool tooLarge) {
+    const char* coment = tooLarge ? "요청이 너무 큽니다. 1 MB 이하로 보내 주십시오."
+                                  : "요청 본문을 끝까지 받지 못했습니다. 다시 보내 주십시오.";
+    return "<VESK><WORK>999</WORK>" + TagField("COMENT", platform::Utf8ToCp949(coment).value_or("")) + "</VESK>";
 }
 
 } // namespace
@@ -65,8 +67,8 @@ CentreServer::CentreServer(const CentreService& service, CentreStore& store, std
         }
         res.status = 413;
         res.set_header("Connection", "close");
-        res.set_content(TooLargeReply(), kReplyType);
-        Log("POST - -> 999 refused: body of " + length + " bytes");
+        res.set_content(BodyRefusal(true), kReplyType);
+        Log("POST - -> 999 refused: announced body of " + length + " bytes, not read");
         return httplib::Server::HandlerResponse::Handled;
     });
 
@@ -86,7 +88,7 @@ CentreServer::CentreServer(const CentreService& service, CentreStore& store, std
                     if (tooLarge || !read) {
                         res.status = tooLarge ? 413 : 400;
                         res.set_header("Connection", "close");
-                        res.set_content(TooLargeReply(), kReplyType);
+                        res.set_content(BodyRefusal(tooLarge), kReplyType);
                         Log("POST - -> 999 refused: body " + std::string(tooLarge ? "too large" : "unreadable") + " (" +
                             Milliseconds(start) + ")");
                         return;
