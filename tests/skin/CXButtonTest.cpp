@@ -1,0 +1,220 @@
+#include "skin/CXButton.h"
+
+#include "SkinPixels.h"
+#include "skin/CXDialog.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QColor kWindow(0, 120, 0);
+const QColor kFirst(200, 0, 0);
+const QColor kSecond(0, 0, 200);
+const QColor kThird(200, 200, 0);
+
+// A window with a solid background and buttons on it, shown so that hover and focus are real.
+struct Window {
+    QPixmap background = SolidBitmap(8, 8, kWindow, false);
+    QPixmap first = SolidBitmap(40, 20, kFirst);
+    QPixmap second = SolidBitmap(40, 20, kSecond);
+    QPixmap third = SolidBitmap(40, 20, kThird);
+    CXDialog dialog;
+
+    Window() {
+        dialog.resize(200, 120);
+        dialog.SetBackground(&background);
+    }
+    CXButton* Add(int x, int y, int images) {
+        auto* button = new CXButton(&dialog);
+        button->move(x, y);
+        button->SetBitmaps(&first, CXButton::kMagenta, images > 1 ? &second : nullptr, CXButton::kMagenta,
+                           images > 2 ? &third : nullptr, CXButton::kMagenta);
+        button->SizeToContent();
+        return button;
+    }
+    void Show() {
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+    QColor Centre(const CXButton* b) { return PixelAt(Shot(dialog), b->x() + 20, b->y() + 10); }
+};
+
+} // namespace
+
+TEST(CXButton, ShowsTheImageOfEachState) {
+    Window w;
+    CXButton* two = w.Add(10, 10, 2);
+    CXButton* three = w.Add(10, 50, 3);
+    CXButton* other = w.Add(100, 90, 2);
+    w.Show();
+    EXPECT_EQ(two->size(), QSize(40, 20));
+
+    other->setFocus();
+    EXPECT_EQ(w.Centre(two), kSecond) << "at rest: the second image";
+    two->setDown(true);
+    EXPECT_EQ(PixelAt(Shot(w.dialog), 30, 20), kFirst) << "pressed: the first";
+    two->setDown(false);
+    two->setFocus();
+    EXPECT_EQ(w.Centre(two), kFirst) << "focused: the first";
+    other->setFocus();
+    QTest::mouseMove(&w.dialog, QPoint(30, 20));
+    EXPECT_TRUE(two->IsHovered());
+    EXPECT_EQ(w.Centre(two), kFirst) << "under the mouse: the first";
+    QTest::mouseMove(&w.dialog, QPoint(150, 5));
+    EXPECT_FALSE(two->IsHovered());
+    EXPECT_EQ(w.Centre(two), kSecond);
+
+    three->SetSelected(true);
+    two->SetSelected(true);
+    EXPECT_EQ(w.Centre(three), kThird) << "selected with three images: the third";
+    EXPECT_EQ(w.Centre(two), kFirst) << "selected with two images: the first";
+    three->SetSelected(false);
+    two->SetSelected(false);
+
+    three->setEnabled(false);
+    two->setEnabled(false);
+    EXPECT_EQ(w.Centre(three), kFirst) << "disabled with three images: the first";
+    EXPECT_EQ(w.Centre(two), kSecond) << "disabled with two images: the second";
+}
+
+TEST(CXButton, MagentaShowsTheWindowAndSharedBitmapsStayIntact) {
+    Window w;
+    std::unique_ptr<CXButton> doomed(w.Add(10, 10, 3));
+    CXButton* kept[3] = {w.Add(60, 10, 3), w.Add(110, 10, 3), w.Add(10, 60, 3)};
+    w.Show();
+    doomed.reset();
+
+    const QImage shot = Shot(w.dialog);
+    for (const CXButton* b : kept) {
+        EXPECT_EQ(PixelAt(shot, b->x(), b->y()), kWindow);
+        EXPECT_EQ(PixelAt(shot, b->x() + 39, b->y() + 19), kWindow);
+        EXPECT_EQ(PixelAt(shot, b->x() + 1, b->y()), kSecond);
+    }
+    // The handed-over bitmaps still carry their magenta.
+    EXPECT_EQ(QColor(w.second.toImage().pixel(0, 0)), CXButton::kMagenta);
+    EXPECT_EQ(PixelAt(shot, 10, 10), kWindow); // where the destroyed one was
+}
+
+TEST(CXButton, PressingMovesImageAndCaptionOnePixel) {
+    Window w;
+    QImage marked(40, 20, QImage::Format_RGB32);
+    marked.fill(kSecond);
+    marked.setPixel(0, 0, qRgb(255, 255, 0));
+    const QPixmap image = QPixmap::fromImage(marked);
+    auto* button = new CXButton(&w.dialog);
+    button->move(20, 20);
+    button->SetBitmaps(&image, CXButton::kMagenta, &image, CXButton::kMagenta);
+    button->SizeToContent();
+    button->setText(QStringLiteral("가"));
+    button->SetTextFont(false, 14, true, QStringLiteral("돋움"));
+    button->SetNormalTextColor(Qt::white);
+    button->SetHoverTextColor(Qt::white);
+    button->setFocusPolicy(Qt::NoFocus);
+    w.dialog.show();
+
+    const QRect area(20, 20, 42, 22);
+    QImage shot = Shot(w.dialog);
+    EXPECT_EQ(PixelAt(shot, 20, 20), QColor(255, 255, 0));
+    const QRect caption = BoxOf(shot, Qt::white, area);
+    ASSERT_FALSE(caption.isEmpty());
+
+    button->setDown(true);
+    shot = Shot(w.dialog);
+    EXPECT_EQ(PixelAt(shot, 20, 20), kWindow) << "the background stays in place";
+    EXPECT_EQ(PixelAt(shot, 21, 21), QColor(255, 255, 0));
+    EXPECT_EQ(BoxOf(shot, Qt::white, area), caption.translated(1, 1));
+}
+
+TEST(CXButton, BottomCaptionSitsAboveTheEdgeUnlessSelected) {
+    Window w;
+    const QPixmap tab = SolidBitmap(120, 40, kSecond);
+    auto* button = new CXButton(&w.dialog);
+    button->move(10, 10);
+    button->SetBitmaps(&tab, CXButton::kMagenta, &tab, CXButton::kMagenta, &tab, CXButton::kMagenta);
+    button->SizeToContent();
+    button->SetTextFont(false, 12, true, QStringLiteral("돋움"));
+    button->setText(QStringLiteral("홍길동"));
+    button->SetNormalTextColor(Qt::white);
+    button->SetSelectedTextColor(Qt::black);
+    button->SetBottomCaption(true);
+    w.dialog.show();
+
+    const QRect area(10, 10, 120, 40);
+    const QRect bottom = BoxOf(Shot(w.dialog), Qt::white, area);
+    ASSERT_FALSE(bottom.isEmpty());
+    // The text's line ends 2 pixels (40 / 20) above the tab's bottom edge.
+    EXPECT_LE(bottom.bottom(), 10 + 40 - 2 - 1);
+    EXPECT_GE(bottom.bottom(), 10 + 40 - 2 - 8);
+
+    button->SetSelected(true);
+    const QRect centred = BoxOf(Shot(w.dialog), Qt::black, area);
+    ASSERT_FALSE(centred.isEmpty());
+    EXPECT_LT(centred.bottom(), bottom.bottom() - 4);
+    EXPECT_NEAR(centred.center().y(), 10 + 20, 4);
+}
+
+TEST(CXButton, DisabledCaptionIsEngraved) {
+    Window w;
+    CXButton* button = w.Add(10, 10, 2);
+    button->setText(QStringLiteral("가"));
+    button->SetTextFont(false, 14, true, QStringLiteral("돋움"));
+    button->SetNormalTextColor(Qt::red);
+    w.dialog.show();
+    button->setEnabled(false);
+    const QImage shot = Shot(w.dialog);
+    const QRect area(10, 10, 40, 20);
+    const QRect light = BoxOf(shot, button->palette().color(QPalette::Light), area);
+    const QRect dark = BoxOf(shot, button->palette().color(QPalette::Dark), area);
+    ASSERT_FALSE(dark.isEmpty());
+    ASSERT_FALSE(light.isEmpty());
+    // The highlight lies one pixel right and down of the shadow.
+    EXPECT_GE(light.left(), dark.left());
+    EXPECT_GE(light.top(), dark.top());
+    EXPECT_TRUE(BoxOf(shot, Qt::red, area).isEmpty());
+}
+
+TEST(CXButton, HoverDoesNotStartDuringADrag) {
+    Window w;
+    CXButton* button = w.Add(50, 50, 2);
+    w.Show();
+
+    QTest::mouseMove(&w.dialog, QPoint(5, 5));
+    QTest::mousePress(&w.dialog, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(&w.dialog, QPoint(60, 60));
+    EXPECT_FALSE(button->IsHovered());
+    QTest::mouseRelease(&w.dialog, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(&w.dialog, QPoint(5, 5));
+    QTest::mouseMove(&w.dialog, QPoint(60, 60));
+    EXPECT_TRUE(button->IsHovered());
+}
+
+TEST(CXButton, DisablingTheFocusedButtonMovesTheFocusOn) {
+    Window w;
+    CXButton* first = w.Add(10, 10, 2);
+    CXButton* second = w.Add(60, 10, 2);
+    w.Show();
+    first->setFocus();
+    ASSERT_TRUE(first->hasFocus());
+    first->setEnabled(false);
+    EXPECT_TRUE(second->hasFocus());
+}
+
+TEST(CXButton, RefusesUnreadableBitmapsAndLoadsProgramResources) {
+    CXButton button;
+    const QPixmap good = SolidBitmap(10, 10, kFirst);
+    const QPixmap bad;
+    EXPECT_EQ(button.SetBitmaps(&good, CXButton::kMagenta, &bad, CXButton::kMagenta), 0);
+    EXPECT_EQ(button.ImageCount(), 0);
+    EXPECT_EQ(button.SetBitmaps(nullptr), 0);
+    // A third image without a second is ignored.
+    EXPECT_EQ(button.SetBitmaps(&good, CXButton::kMagenta, nullptr, CXButton::kMagenta, &good), 1);
+    EXPECT_EQ(button.ImageCount(), 1);
+
+    // The confirm button of the message box, built into the program.
+    EXPECT_EQ(button.SetBitmaps(151, CXButton::kMagenta, 150, CXButton::kMagenta), 1);
+    button.SizeToContent();
+    EXPECT_EQ(button.size(), QSize(134, 54));
+}
