@@ -15,8 +15,10 @@ struct NetAdapter {
 
 enum class AdapterListResult { Ok, NoAdapters, OutOfMemory };
 
-// The machine's adapters in the system's order (interface index). NoAdapters when there is none or the list
-// cannot be read; OutOfMemory when the system had no memory for it.
+// The machine's adapters: those backed by a hardware device first, then those with a permanent address, then
+// the rest (virtual adapters that draw a new random address at every boot), each group in the system's order
+// (interface index). The machine's identity rests on the first one, so it must not change across restarts.
+// NoAdapters when there is none or the list cannot be read; OutOfMemory when the system had no memory for it.
 AdapterListResult ListAdapters(std::vector<NetAdapter>& adapters);
 
 // This machine's host name; empty when the system does not tell it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fstream>
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
@@ -21,6 +22,20 @@ std::string DottedIpv4(const sockaddr* address) {
         return {};
     }
     return text;
+}
+
+// 0: backed by a device, 1: a permanent address, 2: anything else.
+int StabilityRank(const std::string& name) {
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
+        return 2;
+    }
+    const std::string base = "/sys/class/net/" + name;
+    if (access((base + "/device").c_str(), F_OK) == 0) {
+        return 0;
+    }
+    std::ifstream assignType(base + "/addr_assign_type");
+    int type = -1;
+    return (assignType >> type) && type == 0 ? 1 : 2;
 }
 
 } // namespace
@@ -44,6 +59,21 @@ AdapterListResult ListAdapters(std::vector<NetAdapter>& adapters) {
         adapters.push_back(std::move(adapter));
     }
     freeifaddrs(list);
+    std::vector<int> ranks;
+    for (const NetAdapter& adapter : adapters) {
+        ranks.push_back(StabilityRank(adapter.name));
+    }
+    std::vector<size_t> order(adapters.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return ranks[a] < ranks[b]; });
+    std::vector<NetAdapter> sorted;
+    sorted.reserve(adapters.size());
+    for (size_t i : order) {
+        sorted.push_back(std::move(adapters[i]));
+    }
+    adapters = std::move(sorted);
     return adapters.empty() ? AdapterListResult::NoAdapters : AdapterListResult::Ok;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 TEST(NetInfo, ListsAdaptersWithTheirHardwareAddress) {
@@ -16,6 +17,20 @@ TEST(NetInfo, ListsAdaptersWithTheirHardwareAddress) {
         sawLoopback = sawLoopback || a.loopback;
     }
     EXPECT_TRUE(sawLoopback);
+}
+
+// The machine's identity rests on the first adapter: a hardware one comes before virtual adapters whose
+// address is drawn anew at every boot.
+TEST(NetInfo, PutsHardwareAdaptersFirst) {
+    std::vector<platform::NetAdapter> adapters;
+    ASSERT_EQ(platform::ListAdapters(adapters), platform::AdapterListResult::Ok);
+    auto hardware = [](const platform::NetAdapter& a) {
+        return std::filesystem::exists("/sys/class/net/" + a.name + "/device");
+    };
+    if (std::none_of(adapters.begin(), adapters.end(), hardware)) {
+        GTEST_SKIP() << "no hardware adapter on this machine";
+    }
+    EXPECT_TRUE(hardware(adapters.front())) << adapters.front().name;
 }
 
 TEST(NetInfo, ResolvesIpv4) {
