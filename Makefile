@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all run test bootstrap build build-asan test-normal test-asan bench format clean
+.PHONY: all run test bootstrap build build-asan test-normal test-asan bench format clean screenshots
 
 all: build
 
@@ -42,6 +42,10 @@ run: build
 
 bench: build
 	@for b in build/bench/*; do [ -x "$$b" ] && "$$b"; done
+
+# Pictures of the message box and of the skin on real controls, for review: build/screens/*.png.
+screenshots: build
+	cd build && QT_QPA_PLATFORM=offscreen ./assets/skin-painter/halvren_screens dist screens
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -31,8 +31,9 @@ inline QPixmap SolidBitmap(int w, int h, const QColor& fill, bool magentaCorners
 // The bounding box of the pixels of one colour within an area of the image.
 inline QRect BoxOf(const QImage& image, const QColor& colour, const QRect& area) {
     QRect box;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
+    const QRect within = area & image.rect();
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        for (int x = within.left(); x <= within.right(); ++x) {
             if (QColor(image.pixel(x, y)) == colour) {
                 box |= QRect(x, y, 1, 1);
             }
