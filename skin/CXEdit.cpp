@@ -57,11 +57,7 @@ bool CXEdit::Accepts(const QString& text) const {
             }
         }
     }
-    const auto bytes = FromUi(text);
-    if (!bytes) {
-        return false;
-    }
-    return m_byteLimit <= 0 || static_cast<int>(bytes->size()) <= m_byteLimit;
+    return FitsCp949(text, m_byteLimit);
 }
 
 std::string CXEdit::Cp949Text() const {

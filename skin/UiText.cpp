@@ -12,3 +12,8 @@ QString ToUi(std::string_view cp949) {
 std::optional<std::string> FromUi(const QString& text) {
     return platform::Utf8ToCp949(text.toStdString());
 }
+
+bool FitsCp949(const QString& text, int byteLimit) {
+    const auto bytes = FromUi(text);
+    return bytes && (byteLimit <= 0 || bytes->size() <= static_cast<std::size_t>(byteLimit));
+}

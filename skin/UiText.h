@@ -12,3 +12,7 @@ QString ToUi(std::string_view cp949);
 
 // A text typed by the user as CP949 bytes; nothing when it holds a character CP949 cannot represent.
 std::optional<std::string> FromUi(const QString& text);
+
+// Whether a typed text can be kept: every character has a CP949 form and the bytes stay within the limit
+// (0: no limit).
+bool FitsCp949(const QString& text, int byteLimit);

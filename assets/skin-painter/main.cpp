@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -29,11 +30,9 @@ const QColor kAlert(190, 58, 48);
 const QColor kAlertHover(214, 82, 66);
 const QColor kInk(40, 52, 64);
 
-QString g_family = QStringLiteral("NanumGothic");
-bool g_ok = true;
-
+// The application font is our NanumGothic (set in main), so every label uses the same font file.
 QFont Font(int pixelSize, bool bold) {
-    QFont f(g_family);
+    QFont f = QGuiApplication::font();
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     f.setHintingPreference(QFont::PreferFullHinting);
@@ -51,8 +50,9 @@ void Save(const QImage& img, const QString& folder, const QString& name) {
     const QString path = folder + QLatin1Char('/') + name;
     const bool png = name.endsWith(QLatin1String(".png"));
     if (!img.save(path, png ? "PNG" : "BMP")) {
+        // A skin with a hole in it must not pass for a finished build.
         std::fprintf(stderr, "skin painter: cannot write %s\n", qPrintable(path));
-        g_ok = false;
+        std::exit(1);
     }
 }
 
@@ -547,7 +547,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "skin painter: cannot load the font %s\n", HALVREN_SKIN_FONT);
         return 1;
     }
-    g_family = QFontDatabase::applicationFontFamilies(regular).value(0, g_family);
+    QGuiApplication::setFont(QFont(QFontDatabase::applicationFontFamilies(regular).value(0)));
 
     const QString images = QString::fromLocal8Bit(argv[1]);
     const QString client = QString::fromLocal8Bit(argv[2]);
@@ -561,5 +561,5 @@ int main(int argc, char** argv) {
     PaintHistoryPage(images);
     PaintClientResources(client);
     PaintUpdaterResources(updater);
-    return g_ok ? 0 : 1;
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include "SkinPixels.h"
 #include "skin/CXDialog.h"
 #include "skin/CXStatic.h"
+#include "skin/CXTextEdit.h"
 #include "skin/CXTransparentStatic.h"
 #include "skin/UiText.h"
 
@@ -103,4 +104,40 @@ TEST(UiText, ConvertsBetweenCp949AndWhatTheWindowsShow) {
     EXPECT_FALSE(FromUi(QStringLiteral("😀")).has_value());
     // Broken bytes still show something rather than nothing.
     EXPECT_FALSE(ToUi("ab\xC8").isEmpty());
+}
+
+TEST(CXTextEdit, HandsLinesToTheCoreWithCrLfAndCountsThemInTheLimit) {
+    CXTextEdit field;
+    field.SetCp949Text("first\r\nsecond");
+    EXPECT_EQ(field.toPlainText(), QStringLiteral("first\nsecond"));
+    EXPECT_EQ(field.Cp949Text(), "first\r\nsecond");
+
+    field.clear();
+    field.SetByteLimit(6);
+    field.show();
+    field.setFocus();
+    Type(field, QStringLiteral("가나"));
+    QTest::keyClick(&field, Qt::Key_Return); // 4 bytes + 2 for the line break
+    Type(field, QStringLiteral("a"));
+    EXPECT_EQ(field.Cp949Text(), *FromUi(QStringLiteral("가나\r\n")));
+
+    field.SetByteLimit(0);
+    Type(field, QStringLiteral("불😀꽃"));
+    EXPECT_EQ(field.toPlainText(), QStringLiteral("가나\n불꽃"));
+    // Pasted text is held to the same rules.
+    field.insertPlainText(QStringLiteral("😀"));
+    EXPECT_EQ(field.toPlainText(), QStringLiteral("가나\n불꽃"));
+}
+
+TEST(CXTextEdit, IsTransparentOnItsPage) {
+    const QPixmap page = SolidBitmap(16, 16, kPage, false);
+    CXDialog dialog;
+    dialog.resize(200, 100);
+    dialog.SetBackground(&page);
+    auto* field = new CXTextEdit(&dialog);
+    field->setGeometry(10, 10, 180, 80);
+    field->SetCp949Text("x");
+    EXPECT_EQ(PixelAt(Shot(dialog), 150, 70), kPage);
+    field->SetBackgroundColor(Qt::yellow);
+    EXPECT_EQ(PixelAt(Shot(dialog), 150, 70), QColor(Qt::yellow));
 }
