@@ -1,5 +1,6 @@
 #include "skin/CXEdit.h"
 
+#include "skin/FieldColours.h"
 #include "skin/UiText.h"
 
 #include <QKeyEvent>
@@ -37,12 +38,7 @@ void CXEdit::SetBackgroundColor(const QColor& colour) {
 }
 
 void CXEdit::ApplyColours() {
-    QPalette pal = palette();
-    pal.setColor(QPalette::Text, m_textColour);
-    pal.setColor(QPalette::Base, m_backgroundColour.isValid() ? m_backgroundColour : QColor(Qt::transparent));
-    setPalette(pal);
-    setAutoFillBackground(m_backgroundColour.isValid());
-    RefreshBackground();
+    ApplyFieldColours(*this, *this, QPalette::Text, QPalette::Base, m_textColour, m_backgroundColour);
 }
 
 void CXEdit::SetByteLimit(int bytes) {
@@ -70,10 +66,7 @@ void CXEdit::SetCp949Text(const std::string& text) {
 }
 
 void CXEdit::RefreshBackground() {
-    if (QWidget* parent = parentWidget()) {
-        parent->update(geometry());
-    }
-    update();
+    RepaintUnder(*this);
 }
 
 void CXEdit::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,7 @@
 #include "skin/CXStatic.h"
 
+#include "skin/FieldColours.h"
+
 CXStatic::CXStatic(QWidget* parent) : QLabel(parent) {
     ApplyColours();
 }
@@ -15,12 +17,5 @@ void CXStatic::SetBackgroundColor(const QColor& colour) {
 }
 
 void CXStatic::ApplyColours() {
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, m_textColour);
-    if (m_backgroundColour.isValid()) {
-        pal.setColor(QPalette::Window, m_backgroundColour);
-    }
-    setPalette(pal);
-    setAutoFillBackground(m_backgroundColour.isValid());
-    update();
+    ApplyFieldColours(*this, *this, QPalette::WindowText, QPalette::Window, m_textColour, m_backgroundColour);
 }

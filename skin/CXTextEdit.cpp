@@ -1,5 +1,6 @@
 #include "skin/CXTextEdit.h"
 
+#include "skin/FieldColours.h"
 #include "skin/UiText.h"
 
 #include <QSignalBlocker>
@@ -29,12 +30,7 @@ void CXTextEdit::SetBackgroundColor(const QColor& colour) {
 }
 
 void CXTextEdit::ApplyColours() {
-    QPalette pal = palette();
-    pal.setColor(QPalette::Text, m_textColour);
-    pal.setColor(QPalette::Base, m_backgroundColour.isValid() ? m_backgroundColour : QColor(Qt::transparent));
-    setPalette(pal);
-    viewport()->setAutoFillBackground(m_backgroundColour.isValid());
-    RefreshBackground();
+    ApplyFieldColours(*this, *viewport(), QPalette::Text, QPalette::Base, m_textColour, m_backgroundColour);
 }
 
 // Typing, pasting and dropping all end here: a text that does not fit is put back as it was.
@@ -68,9 +64,7 @@ void CXTextEdit::SetCp949Text(const std::string& text) {
 }
 
 void CXTextEdit::RefreshBackground() {
-    if (QWidget* parent = parentWidget()) {
-        parent->update(geometry());
-    }
+    RepaintUnder(*this);
     viewport()->update();
 }
 
