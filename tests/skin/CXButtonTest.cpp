@@ -1,11 +1,15 @@
 #include "skin/CXButton.h"
 
 #include "SkinPixels.h"
+#include "client/env/SkinCatalogue.h"
 #include "skin/CXDialog.h"
+#include "support/TempDir.h"
 
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -217,4 +221,31 @@ TEST(CXButton, RefusesUnreadableBitmapsAndLoadsProgramResources) {
     EXPECT_EQ(button.SetBitmaps(151, CXButton::kMagenta, 150, CXButton::kMagenta), 1);
     button.SizeToContent();
     EXPECT_EQ(button.size(), QSize(134, 54));
+}
+
+TEST(CXButton, SetupTabButtonTakesItsImagesFromTheCatalogue) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "images");
+    const QString images = QString::fromStdString((dir.Path() / "images").string());
+    ASSERT_TRUE(SolidBitmap(165, 50, kFirst).save(images + "/tab_o.bmp", "BMP"));
+    ASSERT_TRUE(SolidBitmap(165, 50, kSecond).save(images + "/tab_n.bmp", "BMP"));
+    ASSERT_TRUE(SolidBitmap(165, 50, kThird).save(images + "/tab_s.bmp", "BMP"));
+    std::vector<std::string> missing;
+    SkinCatalogue skin(dir.Str(), [&missing](const std::string& name) { missing.push_back(name); });
+
+    Window w;
+    CXButton tab(&w.dialog);
+    CXButton::SetupTabButton(skin, tab, 12, 7, "tab_o.bmp", "tab_n.bmp", "tab_s.bmp");
+    EXPECT_EQ(tab.geometry(), QRect(12, 7, 165, 50));
+    EXPECT_EQ(tab.ImageCount(), 3);
+    tab.SetSelected(true);
+    EXPECT_EQ(PixelAt(Shot(w.dialog), 12 + 80, 7 + 25), kThird);
+    EXPECT_EQ(PixelAt(Shot(w.dialog), 12, 7), kWindow); // magenta corner
+    EXPECT_TRUE(missing.empty());
+
+    // Without its first image the tab cannot be seen, and the user has been told.
+    CXButton lost(&w.dialog);
+    CXButton::SetupTabButton(skin, lost, 12, 70, "gone_o.bmp", "tab_n.bmp", "tab_s.bmp");
+    EXPECT_EQ(lost.size(), QSize(0, 0));
+    EXPECT_EQ(missing, std::vector<std::string>{"gone_o.bmp"});
 }

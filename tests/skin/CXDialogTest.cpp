@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -140,4 +141,23 @@ TEST(CXDialog, ToolTipsAppearAsBalloonsOverTheirControl) {
     QTest::mousePress(field, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(tip->isVisible());
     QTest::mouseRelease(field, Qt::LeftButton, {}, QPoint(10, 10));
+}
+
+namespace {
+// A page that draws a panel over its background, as the user selection page does.
+class PanelPage : public CXDialog {
+public:
+    void DrawOverBackground(QPainter& painter) override { painter.fillRect(QRect(5, 5, 10, 10), Qt::magenta); }
+};
+} // namespace
+
+TEST(CXDialog, PagesDrawOverTheirBackgroundWithOrWithoutABitmap) {
+    PanelPage page;
+    page.resize(30, 30);
+    EXPECT_EQ(PixelAt(Shot(page), 8, 8), QColor(Qt::magenta));
+    const QPixmap tile = SolidBitmap(4, 4, Qt::blue, false);
+    page.SetBackground(&tile);
+    const QImage shot = Shot(page);
+    EXPECT_EQ(PixelAt(shot, 8, 8), QColor(Qt::magenta));
+    EXPECT_EQ(PixelAt(shot, 20, 20), QColor(Qt::blue));
 }
