@@ -31,14 +31,9 @@ test-asan: build-asan
 # Runs the whole suite twice: a normal build and an ASan+UBSan build.
 test: test-normal test-asan
 
-# The whole system on one machine: the centre stand-in in the foreground, its data under build/run/.
-RUN_LISTEN ?= 127.0.0.1:8080
+# The whole system on one machine: the centre stand-in (data under build/run/) and the client from build/dist/.
 run: build
-	@mkdir -p build/run
-	@echo "Centre help page:      http://$(RUN_LISTEN)/Morvane/vesk/Help/help.jsp"
-	@echo "Dispatcher's view:     http://$(RUN_LISTEN)/"
-	@echo "The client program arrives with a later change. Stop the centre with Ctrl+C."
-	@build/standins/centre-standin --listen $(RUN_LISTEN) --data build/run/centre
+	@bash scripts/run.sh
 
 bench: build
 	@for b in build/bench/*; do [ -x "$$b" ] && "$$b"; done
