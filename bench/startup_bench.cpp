@@ -3,6 +3,7 @@
 #include "client/app/ClientApp.h"
 #include "client/app/MainDialog.h"
 #include "skin/SkinResources.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedCentre.h"
 #include "support/TempDir.h"
 
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,8 +20,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -75,11 +73,7 @@ int main(int argc, char** argv) {
     reply.body = "<VESK><WORK>103</WORK><VERSION>1.0.0.0</VERSION></VESK>";
     centre.SetStandingReply(reply);
     TempDir dir;
-    const fs::path dist = fs::path(HALVREN_KAVREL_PATH).parent_path();
-    fs::create_symlink(HALVREN_KAVREL_PATH, dir.Path() / "libKavrel.so");
-    fs::create_directory_symlink(dist / "images", dir.Path() / "images");
-    fs::copy_file(dist / "TxtRes.rsc", dir.Path() / "TxtRes.rsc");
-    dir.Write("EnvSet.ini", "[DEFAULT]\r\nCURRENT_VERSION=1.0.0.0\r\nURL=" + centre.Host() + "\r\n");
+    LayOutProgramFolder(dir, centre.Host(), "1.0.0.0");
 
     std::vector<double> times;
     long peakMb = 0;

@@ -5,6 +5,7 @@
 #include "client/protocol/HttpTransport.h"
 #include "platform/Codec.h"
 #include "skin/CXButton.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedCentre.h"
 #include "support/TempDir.h"
 
@@ -35,13 +36,7 @@ std::string VersionReply(const std::string& version) {
 class ProgramFolder {
 public:
     ProgramFolder(const std::string& host, const std::string& installedVersion, bool withLibrary = true) {
-        const fs::path dist = fs::path(HALVREN_KAVREL_PATH).parent_path();
-        if (withLibrary) {
-            fs::create_symlink(HALVREN_KAVREL_PATH, dir.Path() / "libKavrel.so");
-        }
-        fs::create_directory_symlink(dist / "images", dir.Path() / "images");
-        fs::copy_file(dist / "TxtRes.rsc", dir.Path() / "TxtRes.rsc");
-        dir.Write("EnvSet.ini", "[DEFAULT]\r\nCURRENT_VERSION=" + installedVersion + "\r\nURL=" + host + "\r\n");
+        LayOutProgramFolder(dir, host, installedVersion, withLibrary);
     }
 
     std::string Folder() const { return dir.Str() + "/"; }
@@ -57,6 +52,14 @@ public:
             env.PersonMap().Insert(person->Ssn, std::move(person));
         }
         ASSERT_TRUE(env.SavePersons());
+    }
+
+    // An updater that leaves a mark when it runs; returns the mark's path.
+    fs::path InstallUpdater() const {
+        const fs::path marker = dir.Path() / "updater-ran";
+        const fs::path updater = dir.Write("Updater", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
+        fs::permissions(updater, fs::perms::owner_all);
+        return marker;
     }
 
     std::string Setting(const std::string& key) const {
@@ -262,9 +265,7 @@ TEST_F(ClientAppTest, WithPersonsTheReportPageOpensAndTheMenuFollowsThePage) {
 
 TEST_F(ClientAppTest, APendingUpdateIsOfferedAtStartWithoutPersonsAndAgreeingStartsTheUpdater) {
     ProgramFolder folder(centre.Host(), "1.0.0.0");
-    const fs::path marker = folder.dir.Path() / "updater-ran";
-    const fs::path updater = folder.dir.Write("Updater", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
-    fs::permissions(updater, fs::perms::owner_all);
+    const fs::path marker = folder.InstallUpdater();
     centre.QueueBody(VersionReply("1.0.0.1"));
     prompts.answer = 1;
     auto app = Start(folder);
@@ -284,9 +285,7 @@ TEST_F(ClientAppTest, APendingUpdateIsOfferedAtStartWithoutPersonsAndAgreeingSta
 TEST_F(ClientAppTest, WithPersonsTheUpdateIsOfferedOnEndAndARefusalIsNotAskedAgain) {
     ProgramFolder folder(centre.Host(), "1.0.0.0");
     folder.StorePersons(1);
-    const fs::path marker = folder.dir.Path() / "updater-ran";
-    const fs::path updater = folder.dir.Write("Updater", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
-    fs::permissions(updater, fs::perms::owner_all);
+    const fs::path marker = folder.InstallUpdater();
     centre.QueueBody(VersionReply("2.0"));
     auto app = Start(folder);
     ASSERT_TRUE(app->StartUp());
