@@ -38,6 +38,10 @@ void CXBalloonTip::SetTipFont(const QFont& font) {
 }
 
 void CXBalloonTip::AddTool(QWidget* control, const QString& text) {
+    if (m_tools.count(control) == 0) {
+        // A control that goes away takes its tip with it; a later widget at the same address starts without one.
+        connect(control, &QObject::destroyed, this, [this, control] { m_tools.erase(control); });
+    }
     m_tools[control] = text;
 }
 
