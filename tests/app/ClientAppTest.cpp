@@ -358,4 +358,32 @@ TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndItsVersion) {
     EXPECT_TRUE(app->MainWindow()->isVisible());
 }
 
+// The real message box: Escape answers "not confirmed" in both modes; the yes button agrees.
+TEST_F(ClientAppTest, PromptsGoThroughTheMessageBox) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    auto app = Start(folder);
+    app->SetPrompter({});
+    auto pressLater = [](Qt::Key key) {
+        QTimer::singleShot(0, [key] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(nullptr, box);
+            QTest::keyClick(box, key);
+        });
+    };
+    pressLater(Qt::Key_Escape);
+    EXPECT_EQ(0, app->ShowMessage(Cp949("확인해 주십시오")));
+    pressLater(Qt::Key_Escape);
+    EXPECT_EQ(0, app->ShowQuestion(Cp949("계속할까요?")));
+    pressLater(Qt::Key_Return); // the focus starts on the no button
+    EXPECT_EQ(0, app->ShowQuestion(Cp949("계속할까요?")));
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, box);
+        QWidget* yes = box->findChild<QWidget*>("msgBoxYes");
+        ASSERT_NE(nullptr, yes);
+        QTest::mouseClick(yes, Qt::LeftButton);
+    });
+    EXPECT_EQ(1, app->ShowQuestion(Cp949("계속할까요?")));
+}
+
 } // namespace
