@@ -36,7 +36,7 @@ run: build
 	@bash scripts/run.sh
 
 bench: build
-	@for b in build/bench/*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build/bench/*_bench; do QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
 
 # Pictures of the message box and of the skin on real controls, for review: build/screens/*.png.
 screenshots: build
