@@ -236,6 +236,10 @@ bool Environment::SavePersons() {
         }
         encrypted.emplace_back(&person, std::move(forms));
     }
+    // The persons change only once the file holds them: a failed save leaves the map as it was.
+    if (!platform::SafeSave(m_personStorePath, bytes, kOwnerOnly)) {
+        return false;
+    }
     for (auto& [person, forms] : encrypted) {
         if (!forms) {
             person->Clear();
@@ -245,7 +249,7 @@ bool Environment::SavePersons() {
             person->Stored(static_cast<Person::Field>(f)) = std::move((*forms)[f]);
         }
     }
-    return platform::SafeSave(m_personStorePath, bytes, kOwnerOnly);
+    return true;
 }
 
 std::optional<std::string> Environment::GetMacAddress() const {

@@ -71,7 +71,7 @@ public:
     bool LoadPersons();
     // Writes every person, encrypted, in map order; a person whose plain Ssn is empty is emptied and written
     // as 14 empty strings. False when a field could not be encrypted or the file could not be written; the
-    // previous file is then left as it was.
+    // previous file and the persons in memory are then left as they were.
     bool SavePersons();
     // Deletes every person; nothing is written.
     void ClearPersons() { m_personMap.Clear(); }
