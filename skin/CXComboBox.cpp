@@ -19,8 +19,13 @@ int CXComboBox::DroppedWidth() const {
 }
 
 void CXComboBox::showPopup() {
-    view()->setMinimumWidth(DroppedWidth());
     QComboBox::showPopup();
+    // The list drops down exactly as wide as its widest choice needs, but never narrower than the box.
+    QWidget* popup = view()->window();
+    if (popup != window()) {
+        const int frame = popup->width() - view()->width();
+        popup->resize(std::max(width(), DroppedWidth() + frame), popup->height());
+    }
 }
 
 void CXComboBox::paintEvent(QPaintEvent* event) {
@@ -37,6 +42,6 @@ void CXComboBox::paintEvent(QPaintEvent* event) {
     if (arrow.isNull()) {
         return;
     }
-    const int rows = std::min(arrow.height() - 1, r.height());
-    p.drawPixmap(QPoint(r.right() + 1 - arrow.width(), r.top()), arrow, QRect(0, 0, arrow.width(), rows));
+    // All rows but the last, even where the box is too low for them and they cover the frame.
+    p.drawPixmap(QPoint(r.right() + 1 - arrow.width(), r.top()), arrow, QRect(0, 0, arrow.width(), arrow.height() - 1));
 }

@@ -6,6 +6,8 @@
 #include <QPainter>
 
 CXListCtrl::CXListCtrl(QWidget* parent) : QTableWidget(parent), m_header(new CXHeaderCtrl(this)) {
+    m_header->setObjectName(QStringLiteral("listHeader"));
+    m_header->setAccessibleName(QStringLiteral("열 제목"));
     setHorizontalHeader(m_header);
     verticalHeader()->hide();
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -21,6 +21,8 @@ TEST(CXListCtrl, AlignsColumnsByLetterAndPaintsTheEmptyAreaPaleBlue) {
     EXPECT_EQ(list.ColumnAlignment(2), Qt::AlignRight);
     EXPECT_EQ(list.ColumnAlignment(3), Qt::AlignHCenter);
     EXPECT_EQ(list.columnWidth(3), 0); // a hidden column really has no width
+    EXPECT_FALSE(list.Header()->objectName().isEmpty());
+    EXPECT_FALSE(list.Header()->accessibleName().isEmpty());
 
     const int row = list.InsertItem(0, QStringLiteral("2026-12-07"));
     list.SetItemText(row, 2, QStringLiteral("접수"));
@@ -78,6 +80,9 @@ TEST(CXComboBox, DrawsATwoToneFrameAndTheArrowAndDropsDownWideEnough) {
     const QImage arrow = QPixmap(QStringLiteral(":/res/137.bmp")).toImage();
     ASSERT_FALSE(arrow.isNull());
     EXPECT_EQ(PixelAt(shot, 60 - 2 - 17 + 8, 2 + 11), QColor(arrow.pixel(8, 11)));
+    // 23 of its 24 rows, even where the box is too low and they cover the frame.
+    EXPECT_EQ(PixelAt(shot, 60 - 2 - 17 + 8, 22), QColor(arrow.pixel(8, 20)));
+    EXPECT_EQ(PixelAt(shot, 60 - 2 - 17 + 8, 23), QColor(arrow.pixel(8, 21)));
 
     const QFontMetrics metrics(combo.font());
     const int expected = metrics.horizontalAdvance(QStringLiteral("서울특별시 아주 긴 선택지")) +
@@ -85,7 +90,12 @@ TEST(CXComboBox, DrawsATwoToneFrameAndTheArrowAndDropsDownWideEnough) {
                          metrics.horizontalAdvance(QLatin1Char('0'));
     EXPECT_EQ(combo.DroppedWidth(), expected);
     combo.showPopup();
-    EXPECT_GE(combo.view()->width(), expected);
+    EXPECT_EQ(combo.view()->width(), expected);
+    combo.hidePopup();
+    // A box wider than its choices drops down a list as wide as itself.
+    combo.resize(400, 24);
+    combo.showPopup();
+    EXPECT_EQ(combo.view()->window()->width(), 400);
     combo.hidePopup();
 
     CXComboBox empty;
