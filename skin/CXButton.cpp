@@ -189,6 +189,7 @@ void CXButton::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CXButton::focusOutEvent(QFocusEvent* event) {
+    m_focusLostByDisabling = !isEnabled();
     SetHover(false);
     QPushButton::focusOutEvent(event);
 }
@@ -197,10 +198,19 @@ void CXButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
         SetHover(false);
     } else if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        // Qt has already moved the focus on to the next tab stop; with none, the parent takes it.
-        if (window()->focusWidget() == nullptr && parentWidget()) {
-            parentWidget()->setFocus();
+        // Qt has already moved the focus on, but through the whole window: keep it on the next tab stop among
+        // the parent's controls (a page's, not the main window's), and with none there, on the parent.
+        QWidget* parent = parentWidget();
+        QWidget* now = window()->focusWidget();
+        if (m_focusLostByDisabling && parent && (!now || !parent->isAncestorOf(now))) {
+            QWidget* next = nextInFocusChain();
+            while (next != this && !(parent->isAncestorOf(next) && next->isEnabled() && next->isVisibleTo(parent) &&
+                                     (next->focusPolicy() & Qt::TabFocus) == Qt::TabFocus)) {
+                next = next->nextInFocusChain();
+            }
+            (next != this ? next : parent)->setFocus(Qt::TabFocusReason);
         }
+        m_focusLostByDisabling = false;
         SetHover(false);
     }
     QPushButton::changeEvent(event);

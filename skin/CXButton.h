@@ -69,6 +69,7 @@ private:
     std::array<Slot, 3> m_slots;
     int m_imageCount = 0;
     bool m_hover = false;
+    bool m_focusLostByDisabling = false;
     bool m_selected = false;
     bool m_bottomCaption = false;
     bool m_alwaysBottom = false;

@@ -134,6 +134,10 @@ void CXDialog::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QDialog::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        // A press on a page stays on the page: it must not drag the window the page sits in.
+        event->accept();
+    }
 }
 
 void CXDialog::mouseMoveEvent(QMouseEvent* event) {

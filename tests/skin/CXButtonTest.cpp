@@ -204,6 +204,19 @@ TEST(CXButton, DisablingTheFocusedButtonMovesTheFocusOn) {
     ASSERT_TRUE(first->hasFocus());
     first->setEnabled(false);
     EXPECT_TRUE(second->hasFocus());
+
+    // On a page the focus stays among the page's own buttons, wrapping round to its first.
+    auto* page = new CXDialog(&w.dialog);
+    page->setWindowFlags(Qt::Widget);
+    page->setGeometry(0, 60, 200, 60);
+    auto* pageFirst = new CXButton(page);
+    auto* pageLast = new CXButton(page);
+    w.Add(150, 10, 2); // a window button after the page
+    page->show();
+    pageLast->setFocus();
+    ASSERT_TRUE(pageLast->hasFocus());
+    pageLast->setEnabled(false);
+    EXPECT_TRUE(pageFirst->hasFocus());
 }
 
 TEST(CXButton, RefusesUnreadableBitmapsAndLoadsProgramResources) {

@@ -110,6 +110,16 @@ TEST(CXDialog, DraggingMovesTheWindowOnlyWhenAllowed) {
     // After the release, moving the mouse no longer moves the window.
     SendMouse(dialog, QEvent::MouseMove, QPoint(60, 60), Qt::NoButton);
     EXPECT_EQ(dialog.pos(), QPoint(130, 120));
+
+    // A page inside the window is no handle to drag it by.
+    auto* page = new CXDialog(&dialog);
+    page->setWindowFlags(Qt::Widget);
+    page->setGeometry(20, 20, 100, 60);
+    page->show();
+    QTest::mousePress(page, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(page, QPoint(40, 30));
+    QTest::mouseRelease(page, Qt::LeftButton, {}, QPoint(40, 30));
+    EXPECT_EQ(dialog.pos(), QPoint(130, 120));
 }
 
 TEST(CXDialog, ToolTipsAppearAsBalloonsOverTheirControl) {
