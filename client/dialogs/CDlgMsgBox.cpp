@@ -35,6 +35,7 @@ CDlgMsgBox::CDlgMsgBox()
     m_textControl->setGeometry(kTextArea);
 
     m_yes->setObjectName(QStringLiteral("msgBoxYes"));
+    m_yes->setAccessibleName(QStringLiteral("확인"));
     m_no->setObjectName(QStringLiteral("msgBoxNo"));
     m_no->setAccessibleName(QStringLiteral("아니오"));
     connect(m_yes, &QPushButton::clicked, this, [this] { done(1); });

@@ -75,6 +75,11 @@ TEST(CDlgMsgBox, EscapeAndClosingAnswerTwoInBothModes) {
 
 TEST(CDlgMsgBox, LaysOutEachMode) {
     CDlgMsgBox box;
+    // Named for tests and screen readers from the start.
+    for (const QWidget* control : box.findChildren<QWidget*>()) {
+        EXPECT_FALSE(control->objectName().isEmpty()) << control->metaObject()->className();
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+    }
     ShowAndAct(box, "x", CDlgMsgBox::kModeNotice, [](CDlgMsgBox& b) {
         EXPECT_EQ(b.size(), QSize(500, 250));
         EXPECT_EQ(b.windowTitle(), QStringLiteral("Halvren 메세지"));
