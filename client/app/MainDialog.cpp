@@ -21,7 +21,7 @@
 
 namespace {
 
-struct ButtonSpec {
+struct MenuButton {
     const char* objectName;
     const char* accessibleName;
     int x;
@@ -32,7 +32,7 @@ struct ButtonSpec {
 };
 
 // In the order of MainDialog::Button.
-constexpr ButtonSpec kButtons[] = {
+constexpr MenuButton kButtons[] = {
     {"btnMinimise", "최소화", 978, 6, "btn_min.bmp", "btn_min_o.bmp", "MD_PAGE_BTN_MIN"},
     {"btnClose", "닫기", 998, 6, "btn_x.bmp", "btn_x_o.bmp", "MD_PAGE_BTN_X"},
     {"btnReport", "신고하기", 18, 637, "menu_main.bmp", "menu_main_o.bmp", "MD_PAGE_BTN_CALL"},
@@ -108,13 +108,13 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
     m_rightStep->setAccessibleName(QStringLiteral("진행 단계 안내"));
 
     for (int i = 0; i < kButtonCount; ++i) {
-        const ButtonSpec& spec = kButtons[i];
+        const MenuButton& layout = kButtons[i];
         auto* button = new CXButton(this);
-        button->setObjectName(spec.objectName);
-        button->setAccessibleName(QString::fromUtf8(spec.accessibleName));
+        button->setObjectName(layout.objectName);
+        button->setAccessibleName(QString::fromUtf8(layout.accessibleName));
         button->setAutoDefault(false);
-        button->move(spec.x, spec.y);
-        button->SetBitmaps(catalogue.GetImage(spec.hover), CXButton::kMagenta, catalogue.GetImage(spec.normal),
+        button->move(layout.x, layout.y);
+        button->SetBitmaps(catalogue.GetImage(layout.hover), CXButton::kMagenta, catalogue.GetImage(layout.normal),
                            CXButton::kMagenta);
         button->SizeToContent();
         m_buttons[static_cast<size_t>(i)] = button;
