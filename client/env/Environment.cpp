@@ -134,16 +134,10 @@ bool Environment::LoadCipher() {
 }
 
 std::optional<std::string> Environment::EncryptText(const std::string& plain) const {
-    if (plain.empty()) {
-        return std::string();
-    }
     return m_cipher.EncryptText(plain);
 }
 
 std::string Environment::DecryptText(const std::string& cipherText) const {
-    if (cipherText.empty()) {
-        return {};
-    }
     return m_cipher.DecryptText(cipherText).value_or(cipherText);
 }
 
