@@ -14,8 +14,10 @@ int TagReader::FindTag(const std::string& text, const std::string& name, int& st
         start = -1;
         return -1;
     }
+    // An opening tag cut off before its ">" has no value: the value would start past the text's end, so the
+    // element reads as unclosed and a walk through the reply never moves backwards.
     size_t close = text.find('>', found);
-    start = close == std::string::npos ? 0 : static_cast<int>(close + 1);
+    start = close == std::string::npos ? static_cast<int>(text.size()) : static_cast<int>(close + 1);
     size_t closing = text.find("</" + name + ">", static_cast<size_t>(start));
     end = closing == std::string::npos ? -1 : static_cast<int>(closing);
     return 1;

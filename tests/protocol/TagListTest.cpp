@@ -33,6 +33,9 @@ TEST(ReadTagList, EndsWhereTheTextSays) {
     EXPECT_EQ((List{{"1", "A", "x"}}), Read("<ZIP>" + Group("1", "A", "x") + "<ZCODE>2</ZCODE><ADDR1>B</ADDR1></ZIP>"));
     EXPECT_EQ((List{{"1", "A", "x"}}),
               Read("<ZIP>" + Group("1", "A", "x") + "<ZCODE>2</ZCODE><ADDR1>B</ADDR1><ADDR2>y</ZIP>"));
+    // A reply cut off inside the next group's opening tag: the walk ends instead of starting over.
+    EXPECT_EQ((List{{"123456", "A", "B"}}),
+              Read("<VESK><WORK>102</WORK><ZIP><ZCODE>123456</ZCODE><ADDR1>A</ADDR1><ADDR2>B</ADDR2></ZIP><ZCODE"));
     // A container that never closes has no end a group could lie before.
     EXPECT_EQ(List{}, Read("<ZIP>" + Group("1", "A", "x")));
 }

@@ -101,13 +101,13 @@ TEST(GetTagValue, KeepsKoreanBytesAndTrimsOnlySingleByteSpace) {
               reader.GetTagValue("<A> " + syllable + " " + syllable + "\t</A>", "A", position));
 }
 
-TEST(GetTagValue, OpeningTagWithoutCloseBracketTakesTextFromTheStart) {
+TEST(GetTagValue, OpeningTagCutOffBeforeItsBracketReadsAsUnclosed) {
     int position = 0;
     EXPECT_EQ("", reader.GetTagValue("abc<WORK", "WORK", position));
     EXPECT_EQ(-1, position);
-    position = 0;
-    std::string value = reader.GetTagValue("x</A><A", "A", position);
-    EXPECT_EQ("x", value);
+    position = 3;
+    EXPECT_EQ("", reader.GetTagValue("x</A><A", "A", position));
+    EXPECT_EQ(-1, position);
 }
 
 // Whatever arrives, the reader answers without reading outside the text.
