@@ -55,6 +55,7 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// CR LF, LF and a lone CR all end a line, as every editor and platform reader treats them.
 std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
     // A byte order mark written by some editors is not part of the first line's text.
@@ -63,22 +64,14 @@ std::vector<Line> SplitLines(std::string_view content) {
         lines.push_back({content.substr(0, 0), content.substr(0, 3)});
     }
     while (pos < content.size()) {
-        const size_t nl = content.find('\n', pos);
-        if (nl == std::string_view::npos) {
-            std::string_view text = content.substr(pos);
-            if (!text.empty() && text.back() == '\r') {
-                lines.push_back({text.substr(0, text.size() - 1), text.substr(text.size() - 1)});
-            } else {
-                lines.push_back({text, {}});
-            }
+        const size_t brk = content.find_first_of("\r\n", pos);
+        if (brk == std::string_view::npos) {
+            lines.push_back({content.substr(pos), {}});
             break;
         }
-        size_t textEnd = nl;
-        if (textEnd > pos && content[textEnd - 1] == '\r') {
-            --textEnd;
-        }
-        lines.push_back({content.substr(pos, textEnd - pos), content.substr(textEnd, nl + 1 - textEnd)});
-        pos = nl + 1;
+        const size_t endLength = (content[brk] == '\r' && brk + 1 < content.size() && content[brk + 1] == '\n') ? 2 : 1;
+        lines.push_back({content.substr(pos, brk - pos), content.substr(brk, endLength)});
+        pos = brk + endLength;
     }
     return lines;
 }
@@ -121,6 +114,25 @@ std::string CleanValue(std::string_view raw) {
     return std::string(v.substr(0, end));
 }
 
+// The raw value of `key` in the first section called `section`; a later section of the same name does not
+// count, so a stray second "[DEFAULT]" never stands in for a key missing from the first.
+std::optional<std::string_view> FindRawValue(const std::vector<Line>& lines, std::string_view section,
+                                             std::string_view key) {
+    bool inSection = false;
+    for (const Line& line : lines) {
+        const Parsed p = ParseLine(line.text);
+        if (p.kind == Kind::Section) {
+            if (inSection) {
+                break;
+            }
+            inSection = SameName(p.name, section);
+        } else if (p.kind == Kind::Key && inSection && SameName(p.name, key)) {
+            return p.value;
+        }
+    }
+    return std::nullopt;
+}
+
 // The whole file; nullopt when it exists but cannot be read, empty when it does not exist.
 std::optional<std::string> ReadFile(const std::string& path, bool& exists) {
     std::ifstream in(path, std::ios::binary);
@@ -152,16 +164,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     if (!content) {
         return std::string(defaultValue);
     }
-    bool inSection = false;
-    for (const Line& line : SplitLines(*content)) {
-        const Parsed p = ParseLine(line.text);
-        if (p.kind == Kind::Section) {
-            inSection = SameName(p.name, section);
-        } else if (p.kind == Kind::Key && inSection && SameName(p.name, key)) {
-            return CleanValue(p.value);
-        }
-    }
-    return std::string(defaultValue);
+    const std::optional<std::string_view> raw =
+        FindRawValue(SplitLines(*content), TrimBlanks(section), TrimBlanks(key));
+    return raw ? CleanValue(*raw) : std::string(defaultValue);
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
@@ -224,6 +229,11 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     }
     if (!sectionSeen) {
         out += "[" + std::string(sectionName) + "]\r\n" + newLine;
+    }
+    // Whatever the file looked like, the write counts only when a reader finds the value it was given.
+    const std::optional<std::string_view> written = FindRawValue(SplitLines(out), sectionName, keyName);
+    if (!written || CleanValue(*written) != CleanValue(value)) {
+        return false;
     }
 
     unsigned mode = 0644;

@@ -27,7 +27,9 @@ TEST(Profile, ReadsWhatInstallersWrite) {
                                                 "Key=other\n"
                                                 "[DEFAULT]\n"
                                                 "URL=third\n"
-                                                "Late=late")
+                                                "Late=late\r"
+                                                "[ Other ]\r"
+                                                "Cr=lone")
                                  .string();
     EXPECT_EQ(ReadProfileString(path, "DEFAULT", "URL"), "host.example:8080"); // first wins, any case
     EXPECT_EQ(ReadProfileString(path, "default", "quoted"), "  spaced  ");
@@ -35,8 +37,11 @@ TEST(Profile, ReadsWhatInstallersWrite) {
     EXPECT_EQ(ReadProfileString(path, "DEFAULT", "Half"), "\"x");
     EXPECT_EQ(ReadProfileString(path, "DEFAULT", "Empty", "dflt"), "");
     EXPECT_EQ(ReadProfileString(path, "DEFAULT", "Eq"), "a=b");
-    EXPECT_EQ(ReadProfileString(path, "DEFAULT", "Late"), "late"); // repeated section, last line without end
+    // Only the first section of a name counts: a stray second "[DEFAULT]" cannot supply a missing key.
+    EXPECT_EQ(ReadProfileString(path, "DEFAULT", "Late", "dflt"), "dflt");
     EXPECT_EQ(ReadProfileString(path, "Other", "Key"), "other");
+    EXPECT_EQ(ReadProfileString(path, "Other", "Cr", "dflt"), "dflt");
+    EXPECT_EQ(ReadProfileString(path, " Default\t", " url "), "host.example:8080"); // query names trimmed
     EXPECT_EQ(ReadProfileString(path, "Other", "URL", "dflt"), "dflt");
     EXPECT_EQ(ReadProfileString(path, "Missing", "URL", "dflt"), "dflt");
     EXPECT_EQ(ReadProfileString(dir.Str() + "/none.ini", "DEFAULT", "URL", "dflt"), "dflt");
@@ -79,6 +84,22 @@ TEST(Profile, WriteKeepsEveryOtherLine) {
     ASSERT_TRUE(WriteProfileString(path, "New", "K", "\xB0\xA1"));
     EXPECT_TRUE(dir.Read("a.ini").ends_with("B=2\r\n[New]\r\nK=\xB0\xA1\r\n"));
     EXPECT_EQ(ReadProfileString(path, "DEFAULT", "URL"), "new");
+}
+
+// A lone CR ends a line like LF and CR LF: a key written after such a last line stands on a line of its own.
+TEST(Profile, LoneCarriageReturnEndsALine) {
+    TempDir dir;
+    const std::string path = dir.Write("EnvSet.ini", "[DEFAULT]\r\nURL=127.0.0.1\r").string();
+    ASSERT_TRUE(WriteProfileString(path, "DEFAULT", "REGKEY", "abc=="));
+    EXPECT_EQ(ReadProfileString(path, "DEFAULT", "URL"), "127.0.0.1");
+    EXPECT_EQ(ReadProfileString(path, "DEFAULT", "REGKEY"), "abc==");
+    EXPECT_EQ(dir.Read("EnvSet.ini"), "[DEFAULT]\r\nURL=127.0.0.1\rREGKEY=abc==\r\n");
+
+    const std::string mac = dir.Write("mac.ini", "[S]\rA=1\r[T]\rB=2").string();
+    ASSERT_TRUE(WriteProfileString(mac, " S ", " Name ", "v"));
+    EXPECT_EQ(ReadProfileString(mac, "S", "Name"), "v");
+    EXPECT_EQ(ReadProfileString(mac, " S", "Name "), "v");
+    EXPECT_EQ(ReadProfileString(mac, "T", "B"), "2");
 }
 
 TEST(Profile, WriteCreatesTheFileAndRefusesBrokenLines) {
