@@ -1,6 +1,6 @@
 // Start-up cost of the skin and the cost of painting a page background.
-#include "client/env/SkinCatalogue.h"
 #include "skin/CXDialog.h"
+#include "skin/SkinCatalogue.h"
 
 #include <QApplication>
 #include <QPainter>

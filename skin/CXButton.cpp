@@ -1,7 +1,7 @@
 #include "skin/CXButton.h"
 
-#include "client/env/SkinCatalogue.h"
 #include "skin/CXMemDC.h"
+#include "skin/SkinCatalogue.h"
 #include "skin/SkinResources.h"
 
 #include <QBitmap>

@@ -4,7 +4,6 @@
 //   halvren-screens <program folder> <output folder>
 
 #include "client/dialogs/CDlgMsgBox.h"
-#include "client/env/SkinCatalogue.h"
 #include "skin/CXButton.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXDialog.h"
@@ -12,6 +11,7 @@
 #include "skin/CXListCtrl.h"
 #include "skin/CXStatic.h"
 #include "skin/CXTransparentStatic.h"
+#include "skin/SkinCatalogue.h"
 #include "skin/SkinResources.h"
 #include "skin/UiText.h"
 

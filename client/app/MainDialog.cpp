@@ -3,13 +3,13 @@
 #include "client/app/CAboutDlg.h"
 #include "client/app/PageHost.h"
 #include "client/env/Environment.h"
-#include "client/env/SkinCatalogue.h"
 #include "client/history/CDlg_InquireHistory.h"
 #include "client/report/CDlg_SendCall.h"
 #include "client/users/CDlg_SelectUser.h"
 #include "client/users/CDlg_UserInformation.h"
 #include "platform/Shell.h"
 #include "skin/CXButton.h"
+#include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "client/app/PageDialog.h"
 
 #include "client/app/PageHost.h"
-#include "client/env/SkinCatalogue.h"
+#include "skin/SkinCatalogue.h"
 
 #include <QKeyEvent>
 

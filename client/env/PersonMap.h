@@ -1,7 +1,7 @@
 #pragma once
 
-#include "client/env/OrderedHashMap.h"
 #include "client/env/Person.h"
+#include "platform/OrderedHashMap.h"
 
 #include <memory>
 

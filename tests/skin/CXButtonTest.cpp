@@ -1,8 +1,8 @@
 #include "skin/CXButton.h"
 
 #include "SkinPixels.h"
-#include "client/env/SkinCatalogue.h"
 #include "skin/CXDialog.h"
+#include "skin/SkinCatalogue.h"
 #include "support/TempDir.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "client/env/OrderedHashMap.h"
+#include "platform/OrderedHashMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "client/env/SkinCatalogue.h"
+#include "skin/SkinCatalogue.h"
 
 #include <QCoreApplication>
 #include <QFile>

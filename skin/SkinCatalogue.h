@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/env/OrderedHashMap.h"
+#include "platform/OrderedHashMap.h"
 
 #include <QPixmap>
 #include <functional>
