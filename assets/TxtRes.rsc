@@ -23,6 +23,10 @@ MSG_RealName_SystemError=지금은 본인 확인을 할 수 없습니다.<NL>잠
 MSG_UserRegist_Failure=사용자를 등록하지 못했습니다.<NL>잠시 후 다시 해 보세요.
 MSG_UserRegist_Continue=등록되었습니다.<NL>다른 사람도 등록할까요?
 MSG_InputCheck_DongName=찾을 동, 읍 또는 면 이름을 적어 주세요.
+MSG_Server_Unreachable=신고센터에 연결할 수 없습니다.<NL>인터넷 연결을 확인하고 다시 실행해 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
+MSG_Server_NoAnswer=신고센터에서 답을 받지 못했습니다.<NL>인터넷 연결을 확인하고 다시 해 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
+MSG_SendCall_NetworkFailure=신고를 보내지 못했습니다.<NL>인터넷 연결을 확인하고 다시 보내 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
+MSG_UserRegist_Full=신고할 사람은 4명까지 등록할 수 있습니다.<NL>더 등록하려면 먼저 한 사람을 지워 주세요.
 
 [TOOLTIP]
 MD_PAGE_BTN_CALL=신고하기<NL>신고 화면으로 갑니다.

@@ -76,7 +76,8 @@ void ClientApp::Exit() {
 }
 
 int ClientApp::CheckVersion() {
-    const auto reply = RunTransaction(*this, VersionRequest(), 3);
+    // Someone may open this program in an emergency: a centre that cannot be reached is said, never silent.
+    const auto reply = RunTransaction(*this, VersionRequest(), 3, "MSG_Server_Unreachable");
     if (!reply) {
         return 0;
     }

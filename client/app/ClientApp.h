@@ -46,7 +46,7 @@ public:
     // After the main window closed: frees the single-instance lock and starts the updater when it is due.
     void Exit();
 
-    // Work code 003: 1 when the centre answered with a version, 0 on any failure.
+    // Work code 003: 1 when the centre answered with a version, 0 on any failure (after telling the user).
     int CheckVersion();
 
     void SetPrompter(Prompter prompter) { m_prompter = std::move(prompter); }

@@ -135,16 +135,18 @@ TEST_F(ClientAppTest, RefusalsAndBadRepliesShowTheCentresTextAndEndTheStart) {
     centre.QueueBody("<WORK>999</WORK><COMENT>" + comment + "</COMENT><TITLE>x</TITLE>");
     centre.QueueBody("<WORK>102</WORK><TITLE>" + Cp949("잘못된 응답") + "</TITLE>");
     centre.QueueBody("<html>oops</html>");
+    std::string unreachable;
     for (int i = 0; i < 3; ++i) {
         auto app = Start(folder);
         EXPECT_FALSE(app->StartUp());
         EXPECT_EQ(nullptr, app->MainWindow());
         app->Exit();
+        unreachable = Text(*app, "MSG_Server_Unreachable");
     }
     ASSERT_EQ(3u, prompts.shown.size());
     EXPECT_EQ(comment, prompts.shown[0].first);
     EXPECT_EQ(Cp949("잘못된 응답"), prompts.shown[1].first);
-    EXPECT_EQ("", prompts.shown[2].first);
+    EXPECT_EQ(unreachable, prompts.shown[2].first) << "never an empty box";
     EXPECT_EQ("", folder.Setting("LAST_VERSION"));
 }
 
@@ -185,14 +187,17 @@ TEST_F(ClientAppTest, WithoutTheCipherLibraryTheClientEndsAndTouchesNothing) {
     EXPECT_EQ(settings, folder.dir.Read("EnvSet.ini"));
 }
 
-TEST_F(ClientAppTest, AnUnreachableCentreEndsTheStartSilentlyWithinTheTimeLimit) {
+TEST_F(ClientAppTest, AnUnreachableCentreEndsTheStartWithItsMessageWithinTheTimeLimit) {
     ProgramFolder folder("127.0.0.1:1", "1.0.0.0");
     auto app = Start(folder);
     const auto began = std::chrono::steady_clock::now();
     EXPECT_FALSE(app->StartUp());
     EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
     EXPECT_EQ(nullptr, app->MainWindow());
-    EXPECT_TRUE(prompts.shown.empty());
+    ASSERT_EQ(1u, prompts.shown.size());
+    EXPECT_EQ(Text(*app, "MSG_Server_Unreachable"), prompts.shown[0].first);
+    EXPECT_FALSE(prompts.shown[0].first.empty());
+    EXPECT_EQ(0, prompts.shown[0].second) << "a notice, not a question";
 }
 
 struct Expected {
