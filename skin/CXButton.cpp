@@ -106,7 +106,7 @@ int CXButton::ChosenSlot() const {
     if (!isEnabled()) {
         slot = hasThird ? 0 : 1;
     }
-    if (isDown() || m_hover || hasFocus()) {
+    if (isDown() || m_hover || FocusShown()) {
         slot = 0;
     }
     if (m_selected) {
@@ -157,7 +157,7 @@ void CXButton::paintEvent(QPaintEvent*) {
     QColor colour = m_normalColour;
     if (m_selected) {
         colour = m_selectedColour;
-    } else if (pressed || m_hover || hasFocus()) {
+    } else if (pressed || m_hover || FocusShown()) {
         colour = m_hoverColour;
     }
     if (pressed) {
@@ -186,6 +186,16 @@ void CXButton::mouseMoveEvent(QMouseEvent* event) {
         SetHover(inside);
     }
     QPushButton::mouseMoveEvent(event);
+}
+
+void CXButton::focusInEvent(QFocusEvent* event) {
+    m_focusShown = event->reason() != Qt::MouseFocusReason;
+    QPushButton::focusInEvent(event);
+}
+
+void CXButton::mousePressEvent(QMouseEvent* event) {
+    m_focusShown = false;
+    QPushButton::mousePressEvent(event);
 }
 
 void CXButton::focusOutEvent(QFocusEvent* event) {

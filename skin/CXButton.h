@@ -53,7 +53,9 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -65,11 +67,15 @@ private:
     void Release();
     void SetHover(bool hover);
     int ChosenSlot() const;
+    // Focus looks lit only when it came from the keyboard or the program, not from a click: a clicked button
+    // the mouse has left must not look like the one under the mouse.
+    bool FocusShown() const { return m_focusShown && hasFocus(); }
 
     std::array<Slot, 3> m_slots;
     int m_imageCount = 0;
     bool m_hover = false;
     bool m_focusLostByDisabling = false;
+    bool m_focusShown = false;
     bool m_selected = false;
     bool m_bottomCaption = false;
     bool m_alwaysBottom = false;

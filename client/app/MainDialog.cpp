@@ -170,6 +170,7 @@ void MainDialog::SwitchTo(int index) {
     if (index < kReportPage || index > kHistoryPage || index == m_currentPage) {
         return;
     }
+    QWidget* focused = focusWidget();
     m_pages[static_cast<size_t>(m_currentPage)]->hide();
     m_currentPage = index;
     m_pages[static_cast<size_t>(index)]->show();
@@ -184,6 +185,12 @@ void MainDialog::SwitchTo(int index) {
     m_buttons[kReport]->setVisible(menu.report);
     m_buttons[kUser]->setVisible(menu.user);
     m_buttons[kHistory]->setVisible(menu.history);
+    // A menu button that hid while it had the focus hands it to the new page, not to the next menu button,
+    // which would then look lit without the mouse on it.
+    PageDialog* page = m_pages[static_cast<size_t>(index)];
+    if (focused && !focused->isVisible() && !page->isAncestorOf(focusWidget())) {
+        page->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainDialog::ChangePage(int index) {

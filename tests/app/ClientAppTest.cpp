@@ -335,6 +335,7 @@ TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButto
     history->setFocus();
     QTest::keyClick(history, Qt::Key_Return);
     EXPECT_EQ(3, window.CurrentPage());
+    EXPECT_TRUE(window.PageAt(3)->hasFocus()) << "the hidden button's focus goes to the page, lighting no other";
 
     CXButton* minimise = window.ButtonAt(MainDialog::kMinimise);
     minimise->setFocus();

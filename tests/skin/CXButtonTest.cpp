@@ -70,6 +70,13 @@ TEST(CXButton, ShowsTheImageOfEachState) {
     QTest::mouseMove(&w.dialog, QPoint(150, 5));
     EXPECT_FALSE(two->IsHovered());
     EXPECT_EQ(w.Centre(two), kSecond);
+    // Focus from a click: once the mouse has gone over to another button, only that one looks lit.
+    QTest::mouseClick(two, Qt::LeftButton);
+    ASSERT_TRUE(two->hasFocus());
+    QTest::mouseMove(&w.dialog, QPoint(120, 100));
+    EXPECT_TRUE(other->IsHovered());
+    EXPECT_EQ(w.Centre(two), kSecond);
+    QTest::mouseMove(&w.dialog, QPoint(150, 5));
 
     three->SetSelected(true);
     two->SetSelected(true);
