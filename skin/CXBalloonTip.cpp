@@ -2,8 +2,12 @@
 
 #include <QCursor>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
+#include <algorithm>
 
 namespace {
 constexpr int kPadding = 10;
@@ -50,19 +54,38 @@ QString CXBalloonTip::ToolText(const QWidget* control) const {
     return it == m_tools.end() ? QString() : it->second;
 }
 
+const QWidget* CXBalloonTip::ToolUnder(QObject* target, QEvent* event) const {
+    auto* widget = qobject_cast<QWidget*>(target);
+    if (!widget) {
+        return nullptr;
+    }
+    // A move that a control lets pass on reaches its window too: what counts is the control under the mouse,
+    // not who was told of the move. A part of a control (a list's viewport) counts as the control.
+    if (event->type() == QEvent::MouseMove) {
+        if (QWidget* hit = widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            widget = hit;
+        }
+    }
+    for (; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+        if (m_tools.count(widget) != 0) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
 void CXBalloonTip::Relay(QObject* target, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseMove:
     case QEvent::Enter: {
-        auto* widget = qobject_cast<QWidget*>(target);
-        const bool known = widget && m_tools.count(widget) != 0;
-        if (!known) {
+        const QWidget* tool = ToolUnder(target, event);
+        if (!tool) {
             m_armed = nullptr;
             m_showTimer.stop();
             hide();
-        } else if (m_armed != widget) {
+        } else if (m_armed != tool) {
             hide();
-            m_armed = widget;
+            m_armed = const_cast<QWidget*>(tool);
             m_showTimer.start(m_initialDelay);
         }
         break;
@@ -92,7 +115,17 @@ void CXBalloonTip::Popup() {
                                                       Qt::TextWordWrap | Qt::AlignLeft, m_text);
     resize(textRect.width() + 2 * kPadding, textRect.height() + 2 * kPadding + kStem);
     setMask(QRegion(BalloonPath(size()).toFillPolygon().toPolygon()));
-    move(QCursor::pos() + QPoint(-16, 18));
+    // Below the mouse, moved as far as needed to stand wholly on the screen.
+    QPoint place = QCursor::pos() + QPoint(-16, 18);
+    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
+        const QRect area = screen->availableGeometry();
+        if (place.y() + height() > area.bottom() + 1) {
+            place.setY(QCursor::pos().y() - height() - 4);
+        }
+        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
+        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
+    }
+    move(place);
     show();
     raise();
     m_hideTimer.start(m_displayTime);

@@ -35,6 +35,8 @@ protected:
 
 private:
     void Popup();
+    // The control with a tip under the mouse for this event, or null.
+    const QWidget* ToolUnder(QObject* target, QEvent* event) const;
 
     std::map<const QWidget*, QString> m_tools;
     QPointer<QWidget> m_armed;

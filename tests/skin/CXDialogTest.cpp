@@ -2,12 +2,14 @@
 
 #include "SkinPixels.h"
 #include "skin/CXBalloonTip.h"
+#include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -123,10 +125,19 @@ TEST(CXDialog, DraggingMovesTheWindowOnlyWhenAllowed) {
 }
 
 TEST(CXDialog, ToolTipsAppearAsBalloonsOverTheirControl) {
+    // A button at the screen's right edge, as the main window's close button stands: the button lets mouse
+    // moves pass on to its window, and the tip must still come, wholly on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     CXDialog dialog;
-    dialog.resize(300, 200);
+    dialog.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    dialog.setGeometry(screen.right() + 1 - 300, screen.top() + 40, 300, 200);
+    const QPixmap image = SolidBitmap(18, 18, Qt::blue);
+    auto* button = new CXButton(&dialog);
+    button->SetBitmaps(&image, CXButton::kMagenta, &image, CXButton::kMagenta);
+    button->SizeToContent();
+    button->move(280, 6);
     auto* field = new CXEdit(&dialog);
-    field->setGeometry(20, 20, 100, 22);
+    field->setGeometry(20, 60, 100, 22);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
 
@@ -139,18 +150,24 @@ TEST(CXDialog, ToolTipsAppearAsBalloonsOverTheirControl) {
     EXPECT_EQ(tip->MaxTipWidth(), 400);
     EXPECT_EQ(tip->font().pointSize(), 16);
 
-    const QString text = QStringLiteral("이름을 입력해 주십시오. ").repeated(8);
-    dialog.AddToolTip(field, text);
-    QTest::mouseMove(field, QPoint(10, 10));
+    const QString text = QStringLiteral("프로그램을 끝냅니다. ").repeated(8);
+    dialog.AddToolTip(button, text);
+    dialog.AddToolTip(field, QStringLiteral("이름"));
+    QTest::mouseMove(button, QPoint(5, 5));
+    QTest::mouseMove(button, QPoint(9, 9));
     EXPECT_TRUE(QTest::qWaitFor([&] { return tip->isVisible(); }, 2000));
     EXPECT_EQ(tip->ShownText(), text);
     EXPECT_LE(tip->width(), 400); // long texts wrap
     EXPECT_GT(tip->height(), tip->fontMetrics().height() * 2);
+    EXPECT_TRUE(screen.contains(tip->geometry())) << "the tip is moved onto the screen";
 
-    // A click takes it down.
-    QTest::mousePress(field, Qt::LeftButton, {}, QPoint(10, 10));
+    // A click takes it down; another control brings its own.
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(9, 9));
     EXPECT_FALSE(tip->isVisible());
-    QTest::mouseRelease(field, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(9, 9));
+    QTest::mouseMove(field, QPoint(10, 10));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->isVisible(); }, 2000));
+    EXPECT_EQ(tip->ShownText(), QStringLiteral("이름"));
 }
 
 namespace {
