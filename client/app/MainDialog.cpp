@@ -62,16 +62,23 @@ MenuVisibility VisibleMenu(int page, bool hasPersons) {
     }
 }
 
-const char* StepPictureFor(int page, bool hasPersons, bool editing) {
+struct StepArt {
+    const char* file;
+    const char* heading; // what the picture says, for screen readers
+};
+
+StepArt StepPictureFor(int page, bool hasPersons, bool editing) {
     switch (page) {
     case MainDialog::kReportPage:
-        return "left_Step_SendCall.bmp";
+        return {"left_Step_SendCall.bmp", "긴급 신고"};
     case MainDialog::kSelectUserPage:
-        return hasPersons ? "left_Step_selectUser.bmp" : "left_Step_registUser.bmp";
+        return hasPersons ? StepArt{"left_Step_selectUser.bmp", "사용자 선택"}
+                          : StepArt{"left_Step_registUser.bmp", "사용자 등록"};
     case MainDialog::kUserInformationPage:
-        return editing ? "left_Step_modifyUser.bmp" : "left_Step_registUser.bmp";
+        return editing ? StepArt{"left_Step_modifyUser.bmp", "정보 수정"}
+                       : StepArt{"left_Step_registUser.bmp", "사용자 등록"};
     default:
-        return "left_Step_history.bmp";
+        return {"left_Step_history.bmp", "신고 내역"};
     }
 }
 
@@ -105,7 +112,7 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
     m_title->setAccessibleName(QStringLiteral("Halvren"));
     m_menuBar->setAccessibleName(QStringLiteral("메뉴"));
     m_leftStep->setAccessibleName(QStringLiteral("진행 단계"));
-    m_rightStep->setAccessibleName(QStringLiteral("진행 단계 안내"));
+    m_rightStep->setAccessibleName(QStringLiteral("화재 · 구급 · 구조 · 재난 인터넷 신고"));
 
     for (int i = 0; i < kButtonCount; ++i) {
         const MenuButton& layout = kButtons[i];
@@ -176,7 +183,9 @@ void MainDialog::SwitchTo(int index) {
     m_pages[static_cast<size_t>(index)]->show();
 
     const bool persons = HasPersons();
-    m_stepName = StepPictureFor(index, persons, !m_host.Env().SelectedPersonKey.empty());
+    const StepArt step = StepPictureFor(index, persons, !m_host.Env().SelectedPersonKey.empty());
+    m_stepName = step.file;
+    m_leftStep->setAccessibleName(QString::fromUtf8(step.heading));
     if (const QPixmap* bitmap = m_host.Catalogue().GetImage(m_stepName)) {
         m_leftStep->setPixmap(*bitmap);
         m_leftStep->resize(bitmap->size());

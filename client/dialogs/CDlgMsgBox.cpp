@@ -85,6 +85,9 @@ void CDlgMsgBox::Layout() {
     QString shown = ToUi(m_text);
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     m_textControl->setText(shown);
+    // A screen reader reads the message itself, not a name standing in for it.
+    m_textControl->setAccessibleName(shown.isEmpty() ? QStringLiteral("메시지") : shown);
+    setAccessibleDescription(shown);
     // A text taller than the area keeps its first lines; the rest is cut at the bottom.
     const QRect needed = m_textControl->fontMetrics().boundingRect(QRect(0, 0, kTextArea.width(), 100000),
                                                                    Qt::TextWordWrap | Qt::AlignHCenter, shown);

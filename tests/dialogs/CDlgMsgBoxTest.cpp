@@ -4,6 +4,7 @@
 #include "skin/CXStatic.h"
 #include "skin/UiText.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -129,14 +130,21 @@ TEST(CDlgMsgBox, ShowsEveryLineOfItsText) {
     CDlgMsgBox box;
     const std::string text = *FromUi(QStringLiteral("첫째 줄입니다.\r\n둘째 줄입니다.\r\n셋째 줄입니다."));
     QString shown;
+    QStringList heard;
     QImage picture;
     ShowAndAct(box, text, CDlgMsgBox::kModeNotice, [&](CDlgMsgBox& b) {
         auto* label = b.findChild<CXStatic*>(QStringLiteral("msgBoxText"));
         shown = label->text();
         picture = label->grab().toImage();
+        // What a screen reader gets: the names in the box's accessibility tree.
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&b);
+        for (int i = 0; window && i < window->childCount(); ++i) {
+            heard << window->child(i)->text(QAccessible::Name);
+        }
         b.done(1);
     });
     EXPECT_EQ(shown, QStringLiteral("첫째 줄입니다.\n둘째 줄입니다.\n셋째 줄입니다."));
+    EXPECT_TRUE(heard.contains(shown)) << heard.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(box.Text(), text);
     // Three lines one under another: ink on at least three separate bands of rows.
     int bands = 0;
