@@ -38,9 +38,9 @@ run: build
 bench: build
 	@for b in build/bench/*_bench; do QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
 
-# Pictures of the message box and of the skin on real controls, for review: build/screens/*.png.
+# Pictures of the live client's windows, for review: build/screens/*.png.
 screenshots: build
-	cd build && QT_QPA_PLATFORM=offscreen ./assets/skin-painter/halvren_screens dist screens
+	@bash scripts/screenshots.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -86,6 +86,23 @@ QImage Button(int w, int h, const QString& label, const QColor& fill, const QCol
     return img;
 }
 
+// The two faces of a dialog button. At rest it is calm and light; lit (under the mouse, or holding the
+// focus that Enter presses) it turns solid blue with a white ring, so the eye always finds the button that
+// Enter answers with, whichever of two buttons that is.
+QImage RestingButton(int w, int h, const QString& label, int px) {
+    return Button(w, h, label, kLightBlue, kCaption, px);
+}
+
+QImage LitButton(int w, int h, const QString& label, int px) {
+    QImage img = Button(w, h, label, kCaption, kWhite, px);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kWhite, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRect(4, 4, w - 9, h - 9), std::min(9, h / 4), std::min(9, h / 4));
+    return img;
+}
+
 // A tab: rounded above, square below, optional label and colour mark.
 QImage Tab(int w, int h, const QString& label, const QColor& fill, const QColor& text, const QColor& mark) {
     QImage img = Canvas(w, h, kMagenta);
@@ -162,6 +179,9 @@ void PaintMainWindow(const QString& dir) {
         QImage img = Canvas(95, 27, kLightBlue);
         QPainter p(&img);
         Text(p, QRect(8, 0, 87, 27), QStringLiteral("Halvren"), 17, true, kCaption, Qt::AlignLeft | Qt::AlignVCenter);
+        // The title sits in the window's corner: it carries the window's frame on, top and left.
+        p.fillRect(QRect(0, 0, 95, 1), kCaption);
+        p.fillRect(QRect(0, 0, 1, 27), kCaption);
         Save(img, dir, "title.bmp");
     }
     {
@@ -422,12 +442,12 @@ QImage Icon(const QString& text, const QColor& fill) {
 }
 
 void PaintClientResources(const QString& dir) {
-    Save(Button(134, 54, QStringLiteral("확인"), kCaption, kWhite, 20), dir, "150.bmp");
-    Save(Button(134, 54, QStringLiteral("확인"), kHover, kSelectedText, 20), dir, "151.bmp");
-    Save(Button(134, 54, QStringLiteral("예"), kCaption, kWhite, 20), dir, "163.bmp");
-    Save(Button(134, 54, QStringLiteral("예"), kHover, kSelectedText, 20), dir, "164.bmp");
-    Save(Button(134, 54, QStringLiteral("아니오"), kLightBlue, kCaption, 20), dir, "165.bmp");
-    Save(Button(134, 54, QStringLiteral("아니오"), kWhite, kInk, 20), dir, "166.bmp");
+    Save(RestingButton(134, 54, QStringLiteral("확인"), 20), dir, "150.bmp");
+    Save(LitButton(134, 54, QStringLiteral("확인"), 20), dir, "151.bmp");
+    Save(RestingButton(134, 54, QStringLiteral("예"), 20), dir, "163.bmp");
+    Save(LitButton(134, 54, QStringLiteral("예"), 20), dir, "164.bmp");
+    Save(RestingButton(134, 54, QStringLiteral("아니오"), 20), dir, "165.bmp");
+    Save(LitButton(134, 54, QStringLiteral("아니오"), 20), dir, "166.bmp");
     Save(Button(134, 54, QStringLiteral("예"), kCaption.darker(130), kSelectedText, 20), dir, "175.bmp");
     Save(Button(134, 54, QStringLiteral("아니오"), kLine, kInk, 20), dir, "176.bmp");
     {
@@ -458,8 +478,8 @@ void PaintClientResources(const QString& dir) {
     };
     Save(close(false), dir, "148.bmp");
     Save(close(true), dir, "149.bmp");
-    Save(Button(120, 40, QStringLiteral("검색"), kCaption, kWhite, 17), dir, "160.bmp");
-    Save(Button(120, 40, QStringLiteral("검색"), kHover, kSelectedText, 17), dir, "161.bmp");
+    Save(RestingButton(120, 40, QStringLiteral("검색"), 17), dir, "160.bmp");
+    Save(LitButton(120, 40, QStringLiteral("검색"), 17), dir, "161.bmp");
     {
         QImage img = DialogWindow(850, 636, QStringLiteral("신고 확인"));
         QPainter p(&img);
@@ -525,10 +545,10 @@ void PaintUpdaterResources(const QString& dir) {
         Field(p, QRect(66, 68, 495, 47));
         Save(img, dir, "135.bmp");
     }
-    Save(Button(134, 54, QStringLiteral("시작"), kCaption, kWhite, 20), dir, "136.bmp");
-    Save(Button(134, 54, QStringLiteral("시작"), kHover, kSelectedText, 20), dir, "137.bmp");
-    Save(Button(134, 54, QStringLiteral("종료"), kLightBlue, kCaption, 20), dir, "138.bmp");
-    Save(Button(134, 54, QStringLiteral("종료"), kWhite, kInk, 20), dir, "139.bmp");
+    Save(RestingButton(134, 54, QStringLiteral("시작"), 20), dir, "136.bmp");
+    Save(LitButton(134, 54, QStringLiteral("시작"), 20), dir, "137.bmp");
+    Save(RestingButton(134, 54, QStringLiteral("종료"), 20), dir, "138.bmp");
+    Save(LitButton(134, 54, QStringLiteral("종료"), 20), dir, "139.bmp");
     Save(Icon(QStringLiteral("↓"), kCaption), dir, "128.png");
 }
 

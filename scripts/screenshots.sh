@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Pictures of the live client for review (build/screens/*.png): the real program against a fresh centre
+# stand-in on a free loopback port, drawn offscreen.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+work=$(mktemp -d)
+centre=
+cleanup() {
+    [ -n "$centre" ] && kill "$centre" 2>/dev/null && wait "$centre" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+build/standins/centre-standin --listen 127.0.0.1:0 --data "$work/centre" --cipher build/dist/libKavrel.so \
+    >"$work/centre.log" 2>&1 &
+centre=$!
+host=
+for _ in $(seq 1 100); do
+    host=$(sed -n 's#.*serving on http://\([^/]*\)/.*#\1#p' "$work/centre.log")
+    [ -n "$host" ] && break
+    sleep 0.1
+done
+if [ -z "$host" ]; then
+    echo "The centre stand-in did not start:"
+    cat "$work/centre.log"
+    exit 1
+fi
+
+rm -rf build/screens
+QT_QPA_PLATFORM=offscreen build/assets/skin-painter/halvren_screens build/dist build/screens "$host"
+echo "Pictures of the live windows: $(ls build/screens | tr '\n' ' ')"
