@@ -5,9 +5,9 @@
 namespace kavrel {
 
 std::string EncodeCipherText(std::string_view bytes) {
-    std::string text;
-    text.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    std::string text((bytes.size() + 2) / 3 * 4, '=');
+    char* out = text.data();
+    for (std::size_t i = 0; i < bytes.size(); i += 3, out += 4) {
         const std::size_t left = bytes.size() - i;
         std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
         if (left > 1) {
@@ -16,10 +16,14 @@ std::string EncodeCipherText(std::string_view bytes) {
         if (left > 2) {
             group |= static_cast<unsigned char>(bytes[i + 2]);
         }
-        text += kCipherAlphabet[(group >> 18) & 0x3F];
-        text += kCipherAlphabet[(group >> 12) & 0x3F];
-        text += left > 1 ? kCipherAlphabet[(group >> 6) & 0x3F] : '=';
-        text += left > 2 ? kCipherAlphabet[group & 0x3F] : '=';
+        out[0] = kCipherAlphabet[(group >> 18) & 0x3F];
+        out[1] = kCipherAlphabet[(group >> 12) & 0x3F];
+        if (left > 1) {
+            out[2] = kCipherAlphabet[(group >> 6) & 0x3F];
+        }
+        if (left > 2) {
+            out[3] = kCipherAlphabet[group & 0x3F];
+        }
     }
     return text;
 }

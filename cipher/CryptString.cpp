@@ -1,5 +1,6 @@
 #include "cipher/CryptString.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -11,26 +12,32 @@ namespace {
 constexpr std::size_t kMaxPlainLength = 767;
 constexpr std::size_t kMaxCipherTextLength = 1023;
 
-void Encrypt(const kavrel::TripleDesKey& key, char* text, std::size_t length) {
+// Each thread keeps its own fetched algorithms and keyed contexts: callers on several threads never share one.
+kavrel::KeyedTripleDes& ThreadCipher() {
+    thread_local kavrel::KeyedTripleDes cipher;
+    return cipher;
+}
+
+void Encrypt(std::string_view passPhrase, char* text, std::size_t length) {
     // 1 to 8 zero bytes, never none: decryption ends the text at the first of them.
-    std::string block(text, length);
-    block.append(8 - length % 8, '\0');
-    const std::optional<std::string> cipher = kavrel::TripleDesCbc(key, block, true);
-    if (!cipher) {
+    std::array<unsigned char, kavrel::CipherByteLength(kMaxPlainLength)> block{};
+    std::memcpy(block.data(), text, length);
+    const std::size_t size = kavrel::CipherByteLength(length);
+    if (!ThreadCipher().Run(passPhrase, block.data(), size, block.data(), true)) {
         return;
     }
-    const std::string encoded = kavrel::EncodeCipherText(*cipher);
+    const std::string encoded = kavrel::EncodeCipherText({reinterpret_cast<const char*>(block.data()), size});
     std::memcpy(text, encoded.c_str(), encoded.size() + 1);
 }
 
-void Decrypt(const kavrel::TripleDesKey& key, char* text, const std::string& bytes) {
-    const std::optional<std::string> plain = kavrel::TripleDesCbc(key, bytes, false);
-    if (!plain) {
+void Decrypt(std::string_view passPhrase, char* text, std::string& bytes) {
+    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+    if (!ThreadCipher().Run(passPhrase, data, bytes.size(), data, false)) {
         return;
     }
     // Never longer than the cipher text it came from, so it fits the caller's buffer.
-    std::memcpy(text, plain->data(), plain->size());
-    text[plain->size()] = '\0';
+    std::memcpy(text, bytes.data(), bytes.size());
+    text[bytes.size()] = '\0';
 }
 
 } // namespace
@@ -52,14 +59,10 @@ int CryptString(const char* passPhrase, char* text, int mode) {
                 return 1; // not cipher text: left as it was
             }
         }
-        const std::optional<kavrel::TripleDesKey> key = kavrel::DeriveKey(passPhrase);
-        if (!key) {
-            return 1;
-        }
         if (encrypt) {
-            Encrypt(*key, text, length);
+            Encrypt(passPhrase, text, length);
         } else {
-            Decrypt(*key, text, *bytes);
+            Decrypt(passPhrase, text, *bytes);
         }
     } catch (...) {
         // No exception may cross into the caller; the buffer keeps what it held.

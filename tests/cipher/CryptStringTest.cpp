@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cipher/CipherText.h"
@@ -142,6 +144,45 @@ TEST(CryptString, OnlyTheLowestByteOfTheModeCounts) {
     EXPECT_EQ(Crypt("8001011234567", -255).text, cipher); // lowest byte 0x01
     EXPECT_EQ(Crypt(cipher, 0x100).text, "8001011234567");
     EXPECT_EQ(Crypt(cipher, 2).text, "8001011234567");
+}
+
+// Callers on several threads at once, each switching between two pass phrases: every result is the one a
+// lone caller gets.
+TEST(CryptString, GivesTheSameResultsFromManyThreadsAndPassPhrases) {
+    const std::string other = "another pass phrase";
+    auto encryptWith = [](const std::string& passPhrase, const std::string& text) {
+        std::vector<char> buffer(1025, '\0');
+        std::copy(text.begin(), text.end(), buffer.begin());
+        CryptString(passPhrase.c_str(), buffer.data(), kEncrypt);
+        return std::string(buffer.data());
+    };
+    std::vector<std::string> texts;
+    std::vector<std::string> expected;
+    for (std::size_t n = 0; n < 40; ++n) {
+        texts.push_back(Cp949Text(n * 7));
+        expected.push_back(encryptWith(n % 2 ? other : PassPhrase(), texts.back()));
+    }
+    EXPECT_EQ(expected[0], "rgoZhuoBVpc=");
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 50; ++round) {
+                for (std::size_t n = 0; n < texts.size(); ++n) {
+                    const std::string& passPhrase = n % 2 ? other : PassPhrase();
+                    const std::string cipher = encryptWith(passPhrase, texts[n]);
+                    std::vector<char> buffer(cipher.begin(), cipher.end());
+                    buffer.resize(1025, '\0');
+                    CryptString(passPhrase.c_str(), buffer.data(), kDecrypt);
+                    wrong += cipher != expected[n] || std::string(buffer.data()) != texts[n];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(CryptString, ReportsACipherFailureAndKeepsTheText) {

@@ -68,3 +68,27 @@ TEST(KavrelCrypto, TripleDesMatchesPublishedVectors) {
     ASSERT_TRUE(back);
     EXPECT_EQ(Hex(*back), "8000000000000000");
 }
+
+// The keyed cipher that CryptString runs chains its blocks itself: it must give what the plain chained cipher
+// gives, in both directions, for any number of blocks, in place, and after a change of pass phrase.
+TEST(KavrelCrypto, KeyedCipherGivesThePlainChainedCipher) {
+    kavrel::KeyedTripleDes keyed;
+    std::string bytes;
+    for (std::size_t length = 0; length <= 96; length += 8) {
+        for (const std::string passPhrase : {"first phrase", "second"}) {
+            const std::optional<kavrel::TripleDesKey> key = kavrel::DeriveKey(passPhrase);
+            ASSERT_TRUE(key);
+            for (bool encrypt : {true, false}) {
+                const std::optional<std::string> expected = kavrel::TripleDesCbc(*key, bytes, encrypt);
+                ASSERT_TRUE(expected);
+                std::string buffer = bytes;
+                auto* data = reinterpret_cast<unsigned char*>(buffer.data());
+                ASSERT_TRUE(keyed.Run(passPhrase, data, buffer.size(), data, encrypt));
+                EXPECT_EQ(buffer, *expected) << length << (encrypt ? " encrypt" : " decrypt");
+            }
+        }
+        for (int i = 0; i < 8; ++i) {
+            bytes += static_cast<char>(length * 8 + i * 37);
+        }
+    }
+}
