@@ -38,11 +38,12 @@ int CXButton::SetBitmaps(const QPixmap* first, const QColor& firstTransparent, c
             update();
             return 0;
         }
-        // Paint from a masked copy: the shared bitmap keeps its transparent pixels for every other button.
+        // The shared bitmap is painted through the region of its other pixels, so its transparent pixels show
+        // the window and stay as they are for every other button that holds it; no copy of it is made.
         Slot& slot = m_slots[static_cast<std::size_t>(i)];
         slot.transparent = *colours[i];
-        slot.image = bitmaps[i]->copy();
-        slot.image.setMask(bitmaps[i]->createMaskFromColor(slot.transparent, Qt::MaskInColor));
+        slot.image = *bitmaps[i];
+        slot.visible = QRegion(bitmaps[i]->createMaskFromColor(slot.transparent, Qt::MaskInColor));
         ++m_imageCount;
     }
     if (m_imageCount == 0) {
@@ -125,9 +126,13 @@ void CXButton::paintEvent(QPaintEvent*) {
     if (m_imageCount > 0) {
         const int slot = ChosenSlot();
         if (slot < m_imageCount) {
-            // The parent's pixels are already under us; the masked image leaves them where it is transparent.
-            dc.drawPixmap(item.topLeft() + (pressed ? QPoint(1, 1) : QPoint()),
-                          m_slots[static_cast<std::size_t>(slot)].image);
+            // The parent's pixels are already under us; the region leaves them where the image is transparent.
+            const Slot& chosen = m_slots[static_cast<std::size_t>(slot)];
+            const QPoint at = item.topLeft() + (pressed ? QPoint(1, 1) : QPoint());
+            dc.save();
+            dc.setClipRegion(chosen.visible.translated(at), Qt::IntersectClip);
+            dc.drawPixmap(at, chosen.image);
+            dc.restore();
         }
     }
 

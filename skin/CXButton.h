@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegion>
 #include <array>
 #include <string>
 
@@ -60,7 +61,8 @@ protected:
 
 private:
     struct Slot {
-        QPixmap image; // a copy of the bitmap with its transparent pixels masked out
+        QPixmap image;   // the bitmap itself, shared with its other users, never changed
+        QRegion visible; // where it is not of its transparent colour
         QColor transparent;
     };
 

@@ -56,25 +56,19 @@ void CXDialog::SetControlBackgroundColor(const QColor& colour) {
 }
 
 int CXDialog::DrawBackground(QPainter& painter) {
-    if (!m_background) {
-        painter.fillRect(rect(), palette().brush(QPalette::Window));
-        DrawOverBackground(painter);
-        return 1;
-    }
-    QPixmap buffer(size());
-    buffer.fill(palette().color(QPalette::Window));
-    {
-        QPainter off(&buffer);
+    // Widgets paint into the window's back buffer, which reaches the screen in one step: no copy of our own is
+    // needed to keep a half-drawn background off the screen.
+    painter.fillRect(rect(), palette().brush(QPalette::Window));
+    if (m_background) {
         const int w = m_background->width();
         const int h = m_background->height();
         for (int y = 0; y < height(); y += h) {
             for (int x = 0; x < width(); x += w) {
-                off.drawPixmap(x, y, *m_background);
+                painter.drawPixmap(x, y, *m_background);
             }
         }
-        DrawOverBackground(off);
     }
-    painter.drawPixmap(0, 0, buffer);
+    DrawOverBackground(painter);
     return 1;
 }
 

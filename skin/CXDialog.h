@@ -37,7 +37,7 @@ public:
     QColor ControlBackgroundColor() const { return m_controlColour; }
 
     // Paints the background (tiled from the top-left corner, never stretched) and what the page draws over
-    // it, composed off-screen and copied in one step. Returns 1.
+    // it, into the window's back buffer, which reaches the screen in one step. Returns 1.
     int DrawBackground(QPainter& painter);
     virtual void DrawOverBackground(QPainter& painter);
 

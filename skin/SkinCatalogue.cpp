@@ -59,27 +59,36 @@ std::span<const char* const> SkinCatalogue::SkinFiles() {
     return kSkinFiles;
 }
 
-std::unique_ptr<QPixmap> SkinCatalogue::Load(const std::string& name) const {
-    auto pixmap = std::make_unique<QPixmap>();
-    if (!pixmap->load(QFile::decodeName(QByteArray::fromStdString(m_imagesFolder + name)), "BMP")) {
-        return nullptr;
-    }
-    return pixmap;
+QByteArray SkinCatalogue::Read(const std::string& name) const {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(m_imagesFolder + name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void SkinCatalogue::PreloadImage(const std::string& name) {
-    m_images.Insert(name, Load(name));
+    m_images.Insert(name, Entry{Read(name), nullptr});
 }
 
 const QPixmap* SkinCatalogue::GetImage(const std::string& name) {
-    if (const auto* entry = m_images.Find(name); entry && *entry) {
-        return entry->get();
+    Entry* entry = m_images.Find(name);
+    if (entry && !entry->image && !entry->file.isEmpty()) {
+        auto image = std::make_unique<QPixmap>();
+        if (image->loadFromData(entry->file, "BMP")) {
+            entry->image = std::move(image);
+        }
+        entry->file = QByteArray();
+    }
+    if (entry && entry->image) {
+        return entry->image.get();
     }
     // A file that failed before is tried again on every request, and reported every time it is still missing.
     m_images.Remove(name);
-    auto loaded = Load(name);
-    const QPixmap* result = loaded.get();
-    m_images.Insert(name, std::move(loaded));
+    Entry fresh{Read(name), std::make_unique<QPixmap>()};
+    if (fresh.file.isEmpty() || !fresh.image->loadFromData(fresh.file, "BMP")) {
+        fresh.image.reset();
+    }
+    fresh.file = QByteArray();
+    const QPixmap* result = fresh.image.get();
+    m_images.Insert(name, std::move(fresh));
     if (!result) {
         m_reportMissing(name);
     }

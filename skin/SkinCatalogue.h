@@ -2,6 +2,7 @@
 
 #include "platform/OrderedHashMap.h"
 
+#include <QByteArray>
 #include <QPixmap>
 #include <functional>
 #include <memory>
@@ -9,7 +10,10 @@
 #include <string>
 
 // The one cache of the skin bitmaps in "images/" of the program folder. Every window that asks for the same
-// file name gets the same pixmap; the catalogue owns them all and windows only borrow them.
+// file name gets the same pixmap; the catalogue owns them all and windows only borrow them. Every file is read
+// at start, so no page waits on the disk later and a file replaced while the client runs changes nothing; a
+// bitmap is unpacked only when a window first asks for it, so memory holds the compact files and the pictures
+// in use, not every picture at full size.
 class SkinCatalogue {
 public:
     // Told the file name whenever a requested bitmap cannot be loaded. The default shows the standard
@@ -22,7 +26,7 @@ public:
     SkinCatalogue(const SkinCatalogue&) = delete;
     SkinCatalogue& operator=(const SkinCatalogue&) = delete;
 
-    // Loads the file into the map, replacing what was there; a failure is stored as an empty entry.
+    // Reads the file into the map, replacing what was there; a failure is stored as an empty entry.
     void PreloadImage(const std::string& name);
 
     // The cached bitmap. A missing or empty entry is loaded again; when that fails the user is told and the
@@ -35,9 +39,14 @@ public:
     static std::span<const char* const> SkinFiles();
 
 private:
-    std::unique_ptr<QPixmap> Load(const std::string& name) const;
+    struct Entry {
+        QByteArray file;                // the file as read, until it is unpacked
+        std::unique_ptr<QPixmap> image; // once a window asked for it
+    };
+
+    QByteArray Read(const std::string& name) const;
 
     std::string m_imagesFolder;
-    OrderedHashMap<std::unique_ptr<QPixmap>> m_images;
+    OrderedHashMap<Entry> m_images;
     MissingReporter m_reportMissing;
 };

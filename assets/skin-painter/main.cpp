@@ -5,14 +5,19 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -46,13 +51,147 @@ QImage Canvas(int w, int h, const QColor& fill) {
     return img;
 }
 
+void Fail(const QString& path, const char* why) {
+    // A skin with a hole in it must not pass for a finished build.
+    std::fprintf(stderr, "skin painter: %s %s\n", why, qPrintable(path));
+    std::exit(1);
+}
+
+void PutLe(QByteArray& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+// One row of palette indices in 8-bit run-length form: repeated pixels as (count, index), other stretches as
+// absolute runs (0, count, indices, padded to an even length), closed by the end-of-line mark.
+void EncodeRow(const std::vector<std::uint8_t>& row, QByteArray& out) {
+    const std::size_t n = row.size();
+    std::size_t i = 0;
+    auto runAt = [&](std::size_t at) {
+        std::size_t r = 1;
+        while (at + r < n && r < 255 && row[at + r] == row[at]) {
+            ++r;
+        }
+        return r;
+    };
+    while (i < n) {
+        const std::size_t run = runAt(i);
+        if (run >= 3 || n - i < 3) {
+            out.append(static_cast<char>(run));
+            out.append(static_cast<char>(row[i]));
+            i += run;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < n && end - i < 255 && runAt(end) < 3) {
+            ++end;
+        }
+        const std::size_t count = end - i;
+        if (count < 3) {
+            for (; i < end; ++i) {
+                out.append('\x01');
+                out.append(static_cast<char>(row[i]));
+            }
+            continue;
+        }
+        out.append('\0');
+        out.append(static_cast<char>(count));
+        for (; i < end; ++i) {
+            out.append(static_cast<char>(row[i]));
+        }
+        if (count % 2 != 0) {
+            out.append('\0');
+        }
+    }
+    out.append('\0');
+    out.append('\0');
+}
+
+// A picture of at most 256 colours as an 8-bit run-length bitmap: the flat skin then takes a few kilobytes
+// instead of megabytes, on disk and in the client's memory until a window shows it. Empty for richer pictures.
+QByteArray RunLengthBitmap(const QImage& img) {
+    std::vector<QRgb> palette;
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(img.width()) * img.height());
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb colour = line[x] | 0xFF000000u;
+            auto found = std::find(palette.begin(), palette.end(), colour);
+            if (found == palette.end()) {
+                if (palette.size() == 256) {
+                    return {};
+                }
+                found = palette.insert(palette.end(), colour);
+            }
+            indices[static_cast<std::size_t>(y) * img.width() + x] = static_cast<std::uint8_t>(found - palette.begin());
+        }
+    }
+    QByteArray data;
+    for (int y = img.height() - 1; y >= 0; --y) { // bottom row first
+        const auto begin = indices.begin() + static_cast<std::ptrdiff_t>(y) * img.width();
+        EncodeRow(std::vector<std::uint8_t>(begin, begin + img.width()), data);
+    }
+    data.append('\0');
+    data.append('\x01'); // end of bitmap
+
+    const std::uint32_t paletteBytes = static_cast<std::uint32_t>(palette.size()) * 4;
+    const std::uint32_t offset = 14 + 40 + paletteBytes;
+    QByteArray out;
+    out.append("BM");
+    PutLe(out, offset + static_cast<std::uint32_t>(data.size()), 4);
+    PutLe(out, 0, 4);
+    PutLe(out, offset, 4);
+    PutLe(out, 40, 4);
+    PutLe(out, static_cast<std::uint32_t>(img.width()), 4);
+    PutLe(out, static_cast<std::uint32_t>(img.height()), 4);
+    PutLe(out, 1, 2); // planes
+    PutLe(out, 8, 2); // bits per pixel
+    PutLe(out, 1, 4); // run-length coded, 8 bits
+    PutLe(out, static_cast<std::uint32_t>(data.size()), 4);
+    PutLe(out, 2835, 4); // 72 dpi
+    PutLe(out, 2835, 4);
+    PutLe(out, static_cast<std::uint32_t>(palette.size()), 4);
+    PutLe(out, 0, 4);
+    for (QRgb colour : palette) {
+        out.append(static_cast<char>(qBlue(colour)));
+        out.append(static_cast<char>(qGreen(colour)));
+        out.append(static_cast<char>(qRed(colour)));
+        out.append('\0');
+    }
+    out.append(data);
+    return out;
+}
+
 void Save(const QImage& img, const QString& folder, const QString& name) {
     const QString path = folder + QLatin1Char('/') + name;
-    const bool png = name.endsWith(QLatin1String(".png"));
-    if (!img.save(path, png ? "PNG" : "BMP")) {
-        // A skin with a hole in it must not pass for a finished build.
-        std::fprintf(stderr, "skin painter: cannot write %s\n", qPrintable(path));
-        std::exit(1);
+    if (name.endsWith(QLatin1String(".png"))) {
+        if (!img.save(path, "PNG")) {
+            Fail(path, "cannot write");
+        }
+        return;
+    }
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB32);
+    const QByteArray compact = RunLengthBitmap(rgb);
+    if (compact.isEmpty()) {
+        if (!rgb.save(path, "BMP")) {
+            Fail(path, "cannot write");
+        }
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(compact) != compact.size() || !file.flush()) {
+            Fail(path, "cannot write");
+        }
+    }
+    // Read back as every window will: the file must give exactly the picture that was painted.
+    const QImage back = QImage(path, "BMP").convertToFormat(QImage::Format_RGB32);
+    if (back.size() != rgb.size()) {
+        Fail(path, "cannot read back");
+    }
+    for (int y = 0; y < rgb.height(); ++y) {
+        if (std::memcmp(back.constScanLine(y), rgb.constScanLine(y), static_cast<std::size_t>(rgb.width()) * 4) != 0) {
+            Fail(path, "reads back other pixels than were painted into");
+        }
     }
 }
 
@@ -66,14 +205,30 @@ void Shape(QPainter& p, const QRect& r, int radius, const QColor& fill, const QC
     p.restore();
 }
 
+// Text goes through a layer whose soft edges keep to 16 shades: to the eye the same, but each picture then
+// holds few enough colours to be stored in its compact form.
 void Text(QPainter& p, const QRect& r, const QString& text, int px, bool bold, const QColor& colour,
           int flags = Qt::AlignCenter) {
-    p.save();
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setFont(Font(px, bold));
-    p.setPen(colour);
-    p.drawText(r, flags, text);
-    p.restore();
+    if (r.isEmpty()) {
+        return;
+    }
+    QImage layer(r.size(), QImage::Format_ARGB32);
+    layer.fill(Qt::transparent);
+    {
+        QPainter lp(&layer);
+        lp.setRenderHint(QPainter::TextAntialiasing, true);
+        lp.setFont(Font(px, bold));
+        lp.setPen(colour);
+        lp.drawText(layer.rect(), flags, text);
+    }
+    for (int y = 0; y < layer.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(layer.scanLine(y));
+        for (int x = 0; x < layer.width(); ++x) {
+            const int alpha = (qAlpha(line[x]) + 8) / 17 * 17;
+            line[x] = qRgba(colour.red(), colour.green(), colour.blue(), alpha);
+        }
+    }
+    p.drawImage(r.topLeft(), layer);
 }
 
 // A push button with a label: rounded, magenta outside the shape.

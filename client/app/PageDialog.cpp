@@ -12,10 +12,18 @@ PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, 
     setAccessibleName(objectName);
     setFocusPolicy(Qt::StrongFocus);
     setGeometry(kLeft, kTop, kWidth, kHeight);
-    if (background != nullptr && background[0] != '\0') {
-        SetBackground(host.Catalogue().GetImage(background));
+    if (background != nullptr) {
+        m_backgroundName = background;
     }
     hide();
+}
+
+void PageDialog::showEvent(QShowEvent* event) {
+    // A page takes its background when it is first shown: pages the user never opens cost no memory.
+    if (!m_backgroundName.empty() && !Background()) {
+        SetBackground(m_host.Catalogue().GetImage(m_backgroundName));
+    }
+    CXDialog::showEvent(event);
 }
 
 void PageDialog::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,8 @@
 
 #include "skin/CXDialog.h"
 
+#include <string>
+
 class PageHost;
 
 // The common ground of the four pages: a skinned child of the main window at the page place, which neither
@@ -22,7 +24,9 @@ public:
 protected:
     PageHost& Host() { return m_host; }
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     PageHost& m_host;
+    std::string m_backgroundName;
 };
