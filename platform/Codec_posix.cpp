@@ -52,4 +52,8 @@ std::optional<std::string> Utf8ToCp949(std::string_view utf8) {
     return Convert("CP949", "UTF-8", utf8);
 }
 
+std::string Cp949Of(std::string_view utf8) {
+    return Utf8ToCp949(utf8).value_or(std::string());
+}
+
 } // namespace platform

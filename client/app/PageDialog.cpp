@@ -1,8 +1,13 @@
 #include "client/app/PageDialog.h"
 
 #include "client/app/PageHost.h"
+#include "client/env/Environment.h"
 #include "skin/SkinCatalogue.h"
+#include "skin/UiText.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QKeyEvent>
 
 PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, const char* background)
@@ -24,6 +29,45 @@ void PageDialog::showEvent(QShowEvent* event) {
         SetBackground(m_host.Catalogue().GetImage(m_backgroundName));
     }
     CXDialog::showEvent(event);
+}
+
+void PageDialog::AddTip(QWidget* control, const char* key) {
+    AddToolTip(control, ToUi(m_host.Env().GetText("TOOLTIP", key)));
+}
+
+void PageDialog::MoveOnWithReturn(std::initializer_list<QWidget*> controls) {
+    for (QWidget* control : controls) {
+        m_moveOn.insert(control);
+        control->installEventFilter(this);
+    }
+}
+
+void PageDialog::PressWithReturn(QAbstractButton* button) {
+    m_pressOn.insert(button);
+    button->installEventFilter(this);
+}
+
+void PageDialog::UseNativeInput(QWidget* field) {
+    field->setAttribute(Qt::WA_InputMethodEnabled, true);
+}
+
+bool PageDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // An open drop-down list takes the return key itself, to choose.
+            const auto* combo = qobject_cast<QComboBox*>(watched);
+            if (m_moveOn.count(watched) != 0 && !(combo && combo->view() && combo->view()->isVisible())) {
+                focusNextChild();
+                return true;
+            }
+            if (m_pressOn.count(watched) != 0) {
+                static_cast<QAbstractButton*>(watched)->click();
+                return true;
+            }
+        }
+    }
+    return CXDialog::eventFilter(watched, event);
 }
 
 void PageDialog::keyPressEvent(QKeyEvent* event) {

@@ -2,12 +2,15 @@
 
 #include "skin/CXDialog.h"
 
+#include <set>
 #include <string>
 
+class QAbstractButton;
 class PageHost;
 
 // The common ground of the four pages: a skinned child of the main window at the page place, which neither
-// Enter nor Escape can close.
+// Enter nor Escape can close, with the pages' shared habits: tool tips from the text table, the return key
+// moving on like the tab key in fields and lists, and pressing the focused button where a page says so.
 class PageDialog : public CXDialog {
     Q_OBJECT
 public:
@@ -23,10 +26,24 @@ public:
 
 protected:
     PageHost& Host() { return m_host; }
+
+    // The tip of `control`: the text of `key` in section "TOOLTIP", read once, now. Call after InitToolTips.
+    void AddTip(QWidget* control, const char* key);
+    // The return key on these controls moves the focus on like the tab key.
+    void MoveOnWithReturn(std::initializer_list<QWidget*> controls);
+    // The return key on this button presses it, like the space key.
+    void PressWithReturn(QAbstractButton* button);
+    // Typing in this field starts in Korean. The desktop's input method keeps its own mode; the field only
+    // takes input-method text.
+    static void UseNativeInput(QWidget* field);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     PageHost& m_host;
     std::string m_backgroundName;
+    std::set<QObject*> m_moveOn;
+    std::set<QObject*> m_pressOn;
 };

@@ -6,11 +6,6 @@
 
 namespace {
 
-// The tables are written here in UTF-8 and kept as code page 949, like every other text.
-std::string Cp949(const char* utf8) {
-    return platform::Utf8ToCp949(utf8).value_or(std::string());
-}
-
 constexpr const char* kNoChoice = "<선택>";
 
 } // namespace
@@ -22,10 +17,10 @@ PhonePrefixTable PhonePrefixTable::AreaCodes() {
         {"울산(052)", "052"}, {"대구(053)", "053"}, {"경북(054)", "054"}, {"경남(055)", "055"},
         {"전남(061)", "061"}, {"광주(062)", "062"}, {"전북(063)", "063"}, {"제주(064)", "064"}};
     PhonePrefixTable table;
-    table.m_display.push_back(Cp949(kNoChoice));
+    table.m_display.push_back(platform::Cp949Of(kNoChoice));
     table.m_digits.emplace_back();
     for (const auto& [display, digits] : kAreas) {
-        table.m_display.push_back(Cp949(display));
+        table.m_display.push_back(platform::Cp949Of(display));
         table.m_digits.emplace_back(digits);
     }
     return table;
@@ -34,7 +29,7 @@ PhonePrefixTable PhonePrefixTable::AreaCodes() {
 PhonePrefixTable PhonePrefixTable::MobilePrefixes() {
     static constexpr const char* kPrefixes[] = {"010", "011", "016", "017", "018", "019"};
     PhonePrefixTable table;
-    table.m_display.push_back(Cp949(kNoChoice));
+    table.m_display.push_back(platform::Cp949Of(kNoChoice));
     table.m_digits.emplace_back();
     for (const char* digits : kPrefixes) {
         table.m_display.emplace_back(digits);

@@ -7,6 +7,17 @@ std::string TagField(std::string_view name, std::string_view value) {
     return field;
 }
 
+std::string BracketFreeText(std::string text) {
+    for (char& c : text) {
+        if (c == '<') {
+            c = '[';
+        } else if (c == '>') {
+            c = ']';
+        }
+    }
+    return text;
+}
+
 std::string VersionRequest() {
     return "<VESK><WORK>003</WORK></VESK>";
 }

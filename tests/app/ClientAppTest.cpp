@@ -1,13 +1,7 @@
-#include "client/app/ClientApp.h"
-#include "client/app/MainDialog.h"
 #include "client/app/PageDialog.h"
-#include "client/env/Environment.h"
 #include "client/protocol/HttpTransport.h"
-#include "platform/Codec.h"
 #include "skin/CXButton.h"
-#include "support/ProgramFolder.h"
-#include "support/ScriptedCentre.h"
-#include "support/TempDir.h"
+#include "support/RunningClient.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,78 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Cp949(const char* utf8) {
-    return platform::Utf8ToCp949(utf8).value();
-}
-
-std::string VersionReply(const std::string& version) {
-    return "<VESK><WORK>103</WORK><VERSION> " + version + " </VERSION></VESK>";
-}
-
-// A program folder laid out like the installed one: the real cipher library, text table and skin bitmaps of
-// the build, and a settings file that points at the scripted centre.
-class ProgramFolder {
-public:
-    ProgramFolder(const std::string& host, const std::string& installedVersion, bool withLibrary = true) {
-        LayOutProgramFolder(dir, host, installedVersion, withLibrary);
-    }
-
-    std::string Folder() const { return dir.Str() + "/"; }
-
-    // Stores persons the way the client does, so that the next start finds them.
-    void StorePersons(int count) {
-        Environment env(Folder());
-        ASSERT_TRUE(env.IsReady());
-        for (int i = 0; i < count; ++i) {
-            auto person = std::make_unique<Person>();
-            person->Ssn = "800101123456" + std::to_string(i);
-            person->Name = Cp949("홍길동") + std::to_string(i);
-            env.PersonMap().Insert(person->Ssn, std::move(person));
-        }
-        ASSERT_TRUE(env.SavePersons());
-    }
-
-    // An updater that leaves a mark when it runs; returns the mark's path.
-    fs::path InstallUpdater() const {
-        const fs::path marker = dir.Path() / "updater-ran";
-        const fs::path updater = dir.Write("Updater", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
-        fs::permissions(updater, fs::perms::owner_all);
-        return marker;
-    }
-
-    std::string Setting(const std::string& key) const {
-        Environment env(Folder());
-        return env.GetSetting("DEFAULT", key);
-    }
-
-    TempDir dir;
-    TempDir locks;
-};
-
-// Records what the user is shown and answers questions as told.
-struct Prompts {
-    std::vector<std::pair<std::string, int>> shown;
-    int answer = 2;
-    ClientApp::Prompter Prompter() {
-        return [this](const std::string& text, int mode) {
-            shown.emplace_back(text, mode);
-            return mode == 0 ? 1 : answer;
-        };
-    }
-};
-
 class ClientAppTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ClientApp> Start(ProgramFolder& folder) {
-        ClientApp::Options options;
-        options.programFolder = folder.Folder();
-        options.lockFolder = folder.locks.Str();
-        options.connectMs = 2000;
-        options.totalMs = 2000;
-        auto app = std::make_unique<ClientApp>(options);
-        app->SetPrompter(prompts.Prompter());
-        return app;
-    }
+    std::unique_ptr<ClientApp> Start(ProgramFolder& folder) { return MakeClient(folder, prompts); }
 
     std::string Text(const ClientApp& app, const char* key) const {
         return const_cast<ClientApp&>(app).Env().GetText("MESSAGE", key);
