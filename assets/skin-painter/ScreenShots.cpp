@@ -6,6 +6,10 @@
 #include "client/app/ClientApp.h"
 #include "client/app/MainDialog.h"
 #include "client/env/Environment.h"
+#include "client/report/CDlg_SendCall.h"
+#include "platform/Codec.h"
+#include "skin/CXEdit.h"
+#include "skin/CXTextEdit.h"
 #include "skin/SkinResources.h"
 
 #include <QApplication>
@@ -58,6 +62,16 @@ struct Installation {
         std::ofstream(root / "EnvSet.ini") << "[DEFAULT]\r\nCURRENT_VERSION=1.0.0.0\r\nURL=" << centre << "\r\n";
     }
 
+    // Stores persons through the client's own person store, as registration leaves them.
+    bool StorePersons(const std::vector<Person>& persons) const {
+        Environment env(dir.path().toStdString() + "/");
+        for (const Person& person : persons) {
+            auto copy = std::make_unique<Person>(person);
+            env.PersonMap().Insert(copy->Ssn, std::move(copy));
+        }
+        return env.IsReady() && env.SavePersons();
+    }
+
     std::unique_ptr<ClientApp> Start() const {
         ClientApp::Options options;
         options.programFolder = dir.path().toStdString() + "/";
@@ -85,6 +99,63 @@ void FirstStart(const Installation& installation, Shots& shots) {
     app->Exit();
 }
 
+Person Resident(const char* name, const char* ssn, const char* addr1, const char* addr2) {
+    Person person;
+    person.Name = platform::Cp949Of(name);
+    person.Ssn = ssn;
+    person.Zip = "100011";
+    person.Addr1 = platform::Cp949Of(addr1);
+    person.Addr2 = platform::Cp949Of(addr2);
+    person.Tel1 = "02";
+    person.Tel2 = "1234";
+    person.Tel3 = "5678";
+    person.Cell1 = "010";
+    person.Cell2 = "9876";
+    person.Cell3 = "5432";
+    return person;
+}
+
+// A medical report made on the report page, its confirmation, and the centre's answer.
+void Report(const Installation& installation, Shots& shots) {
+    Person kim = Resident("김영희", "8503152345678", "서울특별시 중구 세종대로 110", "시청 별관 3층");
+    kim.CaseNote = platform::Cp949Of("당뇨가 있어 인슐린을 맞습니다.");
+    if (!installation.StorePersons({kim, Resident("홍길동", "8001011234567", "부산광역시 동래구 사직동", "12-3")})) {
+        shots.ok = false;
+        return;
+    }
+    auto app = installation.Start();
+    if (!app) {
+        shots.ok = false;
+        return;
+    }
+    auto* page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(MainDialog::kReportPage));
+    shots.Save(app->MainWindow(), "main_report_start.png");
+    page->ChooseCategory(Environment::kMedical);
+    auto* detail = page->findChild<CXTextEdit*>(QStringLiteral("editDetail"));
+    detail->SetCp949Text(detail->Cp949Text() + platform::Cp949Of("\r\n쓰러져서 의식이 없습니다."));
+    page->findChild<CXEdit*>(QStringLiteral("editPlace"))->SetCp949Text(platform::Cp949Of("세종대로 110 시청 앞"));
+    shots.Save(app->MainWindow(), "main_report_filled.png");
+    // The confirmation is pictured and answered yes; the report goes to the stand-in; its answer is pictured.
+    QTimer::singleShot(50, [&shots] {
+        QWidget* confirm = QApplication::activeModalWidget();
+        shots.Save(confirm, "dialog_confirm.png");
+        QTimer::singleShot(0, [confirm] {
+            if (auto* dialog = qobject_cast<QDialog*>(confirm)) {
+                dialog->done(1);
+            }
+        });
+        QTimer::singleShot(300, [&shots] {
+            QWidget* answer = QApplication::activeModalWidget();
+            shots.Save(answer, "msgbox_report_sent.png");
+            if (auto* box = qobject_cast<QDialog*>(answer)) {
+                box->done(1);
+            }
+        });
+    });
+    page->Send();
+    app->Exit();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,5 +170,6 @@ int main(int argc, char** argv) {
     QDir().mkpath(shots.folder);
     const Installation installation(argv[1], argv[3]);
     FirstStart(installation, shots);
+    Report(installation, shots);
     return shots.ok ? 0 : 1;
 }

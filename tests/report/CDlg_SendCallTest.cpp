@@ -1,0 +1,345 @@
+#include "client/report/CDlg_SendCall.h"
+#include "client/dialogs/CDlgCallConfirm.h"
+#include "skin/CXButton.h"
+#include "skin/CXComboBox.h"
+#include "skin/CXEdit.h"
+#include "skin/CXTextEdit.h"
+#include "skin/UiText.h"
+#include "support/CentreProcess.h"
+#include "support/RunningClient.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+Person MakePerson(const char* name, const std::string& ssn, const char* addr1, const char* caseNote) {
+    Person p;
+    p.Name = Cp949(name);
+    p.Ssn = ssn;
+    p.Zip = "110011";
+    p.Addr1 = Cp949(addr1);
+    p.Addr2 = Cp949("3층");
+    p.Tel1 = "02";
+    p.Tel2 = "1234";
+    p.Tel3 = "5678";
+    p.CaseNote = Cp949(caseNote);
+    return p;
+}
+
+// 김영희's seventh digit is 2; 홍길동 has no mobile number.
+std::vector<Person> TwoPersons() {
+    Person kim = MakePerson("김영희", "8503152345678", "서울시 중구 세종대로 110", "당뇨가 있음");
+    kim.Cell1 = "010";
+    kim.Cell2 = "9876";
+    kim.Cell3 = "5432";
+    return {kim, MakePerson("홍길동", "8001011234567", "부산시 동래구 사직동", "")};
+}
+
+const std::string kAccepted = "<VESK><WORK>111</WORK><RESULT> " + Cp949("성공") + " </RESULT></VESK>";
+
+class SendCallTest : public ::testing::Test {
+protected:
+    void Start(const std::vector<Person>& persons = TwoPersons()) {
+        client = std::make_unique<RunningClient>(centre, persons);
+        ASSERT_TRUE(client->started);
+        page = static_cast<CDlg_SendCall*>(client->Window().PageAt(0));
+        ASSERT_TRUE(page->isVisible());
+    }
+    template <typename T> T* Find(const char* name) { return page->findChild<T*>(QString::fromLatin1(name)); }
+    CXEdit* Edit(const char* name) { return Find<CXEdit>(name); }
+    CXTextEdit* Detail() { return Find<CXTextEdit>("editDetail"); }
+    CXButton* Tab(const char* name) { return Find<CXButton>(name); }
+    // The person tab that carries this name.
+    CXButton* PersonTab(const char* name) {
+        for (int i = 0; i < 4; ++i) {
+            CXButton* tab = Find<CXButton>(("personTab" + std::to_string(i)).c_str());
+            if (tab->isVisible() && tab->text() == QString::fromUtf8(name)) {
+                return tab;
+            }
+        }
+        return nullptr;
+    }
+    void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
+
+    // Presses send; the confirmation, when it comes, is looked at and answered with a key.
+    void SendAndConfirm(Qt::Key key = Qt::Key_Return, std::function<void(CDlgCallConfirm&)> look = {}) {
+        confirmationSeen = false;
+        QTimer::singleShot(0, [&, key, look] {
+            auto* confirm = qobject_cast<CDlgCallConfirm*>(QApplication::activeModalWidget());
+            if (!confirm) {
+                return; // the page stopped before the confirmation
+            }
+            confirmationSeen = true;
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(confirm));
+            if (look) {
+                look(*confirm);
+            }
+            QTest::keyClick(confirm->focusWidget() ? confirm->focusWidget() : confirm, key);
+        });
+        Click(Find<CXButton>("btnSend"));
+    }
+    std::string Sent() { return centre.LastRequest().body; }
+    size_t Reports() {
+        size_t n = 0;
+        for (const auto& r : centre.Requests()) {
+            n += r.body.find("<WORK>011</WORK>") != std::string::npos;
+        }
+        return n;
+    }
+    std::vector<std::string> Shown() { return client->prompts.Texts(); }
+
+    ScriptedCentre centre;
+    std::unique_ptr<RunningClient> client;
+    CDlg_SendCall* page = nullptr;
+    bool confirmationSeen = false;
+};
+
+TEST_F(SendCallTest, OpensOnTheFirstPersonWithoutACategoryAndAsksForOneBeforeSending) {
+    Start();
+    EXPECT_EQ(page->PersonsShown(), 2);
+    EXPECT_TRUE(Find<QWidget>("picTypeSelect")->isVisible());
+    EXPECT_FALSE(Edit("editPlace")->isVisible());
+    EXPECT_FALSE(Find<QWidget>("comboPatient")->isVisible());
+    EXPECT_EQ(page->geometry(), QRect(17, 87, 988, 537));
+    EXPECT_EQ(Find<QWidget>("btnSend")->pos(), QPoint(379, 459));
+    EXPECT_EQ(Edit("editPlace")->geometry(), QRect(249, 328, 672, 22));
+
+    // The hidden detail is empty: sending stops at its message, nothing goes out.
+    const size_t before = centre.RequestCount();
+    SendAndConfirm();
+    EXPECT_FALSE(confirmationSeen);
+    EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_InputCheck_Contents")});
+    EXPECT_EQ(centre.RequestCount(), before);
+    for (const QWidget* control : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+    }
+}
+
+TEST_F(SendCallTest, AMedicalReportOpensWithThePatientsSection) {
+    Start();
+    Click(PersonTab("김영희"));
+    Click(Tab("tabEmergency"));
+    EXPECT_TRUE(Find<QWidget>("comboPatient")->isVisible());
+    EXPECT_EQ(page->ReportTitle(), Cp949("구급신고"));
+    const std::string female = Cp949("[환자관련사항] - 85.03.15(생)  . 여자\r\n당뇨가 있음");
+    EXPECT_EQ(Detail()->Cp949Text(), female);
+    EXPECT_EQ(Edit("editPlace")->Cp949Text(), Cp949("서울시 중구 세종대로 110"));
+
+    // Another patient: the section is rebuilt for them, replacing what was typed.
+    auto* patients = Find<CXComboBox>("comboPatient");
+    ASSERT_EQ(patients->count(), 3);
+    const int hong = patients->findText(QStringLiteral("홍길동"));
+    patients->setCurrentIndex(hong);
+    emit patients->activated(hong);
+    EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항] - 80.01.01(생)  . 남자\r\n"));
+    patients->setCurrentIndex(2);
+    emit patients->activated(2);
+    EXPECT_EQ(patients->currentText(), QStringLiteral("기타환자"));
+    EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항]\r\n"));
+
+    // Another person keeps the detail but takes that person's address as the place.
+    Click(PersonTab("홍길동"));
+    EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항]\r\n"));
+    EXPECT_EQ(Edit("editPlace")->Cp949Text(), Cp949("부산시 동래구 사직동"));
+    // Fire empties it.
+    Click(Tab("tabFire"));
+    EXPECT_EQ(Detail()->Cp949Text(), "");
+    EXPECT_FALSE(Find<QWidget>("comboPatient")->isVisible());
+}
+
+TEST_F(SendCallTest, AReportGoesOutAsTypedAfterTheConfirmationAndIsAccepted) {
+    Start();
+    Click(PersonTab("김영희"));
+    Click(Tab("tabFire"));
+    Edit("editPlace")->SetCp949Text(Cp949("시청 앞 <교차로>"));
+    Detail()->SetCp949Text(Cp949("연기가 납니다\r\n2층"));
+    centre.QueueBody(kAccepted);
+    std::map<std::string, QString> shown;
+    SendAndConfirm(Qt::Key_Return, [&](CDlgCallConfirm& confirm) {
+        for (auto* field : confirm.findChildren<CXEdit*>()) {
+            shown[field->objectName().toStdString()] = field->displayText();
+        }
+        EXPECT_EQ(confirm.windowTitle(), QStringLiteral("Halvren 신고확인"));
+        EXPECT_EQ(confirm.size(), QSize(850, 636));
+    });
+    ASSERT_TRUE(confirmationSeen);
+    EXPECT_EQ(shown["confirmName"], QStringLiteral("김영희"));
+    EXPECT_EQ(shown["confirmSsnFront"], QStringLiteral("850315"));
+    EXPECT_EQ(shown["confirmSsnBack"].size(), 7);
+    EXPECT_FALSE(shown["confirmSsnBack"].contains(QStringLiteral("2345678"))) << "the last digits stay masked";
+    EXPECT_EQ(shown["confirmHomePhone"], QStringLiteral("02-1234-5678"));
+    EXPECT_EQ(shown["confirmMobilePhone"], QStringLiteral("010-9876-5432"));
+    EXPECT_EQ(shown["confirmPlace"], QStringLiteral("시청 앞 [교차로]"));
+
+    ASSERT_EQ(Reports(), 1u);
+    const std::string body = Sent();
+    const std::string stored = client->Env().PersonMap().Find("8503152345678")->get()->StoredSsn();
+    ASSERT_FALSE(stored.empty());
+    EXPECT_NE(body.find("<SSN> " + stored + "</SSN>"), std::string::npos);
+    EXPECT_EQ(body.find("8503152345678"), std::string::npos) << "the number never travels in clear";
+    EXPECT_NE(body.find("<DSRADDR> " + Cp949("시청 앞 [교차로]") + "</DSRADDR>"), std::string::npos);
+    EXPECT_NE(body.find("<CONTENTS> " + Cp949("연기가 납니다\r\n2층") + "</CONTENTS>"), std::string::npos);
+    EXPECT_NE(body.find("<TITLE> " + Cp949("화재신고") + "</TITLE>"), std::string::npos);
+    EXPECT_NE(body.find("<PHONE> 010-9876-5432</PHONE>"), std::string::npos);
+    EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_SendCall_Success")});
+
+    // Escape at the confirmation sends nothing.
+    SendAndConfirm(Qt::Key_Escape);
+    EXPECT_TRUE(confirmationSeen);
+    EXPECT_EQ(Reports(), 1u);
+}
+
+TEST_F(SendCallTest, ChangedPhonesAreAskedAboutAndKeptOnlyWhenWanted) {
+    Start();
+    Click(PersonTab("홍길동"));
+    Click(Tab("tabRescue"));
+    Detail()->SetCp949Text(Cp949("갇혔어요"));
+    Edit("editTel2")->SetCp949Text("999");
+
+    client->prompts.answer = 2; // no: nothing is sent, nothing stored
+    SendAndConfirm();
+    EXPECT_FALSE(confirmationSeen);
+    EXPECT_EQ(Reports(), 0u);
+    EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_UserInfo_Changed")});
+
+    client->prompts.answer = 1; // yes: stored, and the report carries the new number
+    centre.QueueBody(kAccepted);
+    SendAndConfirm();
+    ASSERT_EQ(Reports(), 1u);
+    EXPECT_NE(Sent().find("<TEL2> 999</TEL2>"), std::string::npos);
+    EXPECT_NE(Sent().find("<PHONE> --</PHONE>"), std::string::npos) << "no mobile number: two hyphens";
+    Environment reread(client->folder.Folder());
+    EXPECT_EQ(reread.PersonMap().Find("8001011234567")->get()->Tel2, "999");
+
+    // A store that cannot be written (a folder stands in its place): its message, and the report still goes.
+    Edit("editTel3")->SetCp949Text("1111");
+    const std::filesystem::path store = client->folder.dir.Path() / "Person.std";
+    std::filesystem::remove(store);
+    std::filesystem::create_directory(store);
+    centre.QueueBody(kAccepted);
+    SendAndConfirm();
+    std::filesystem::remove(store);
+    EXPECT_EQ(Reports(), 2u);
+    EXPECT_NE(Sent().find("<TEL3> 1111</TEL3>"), std::string::npos);
+    const auto texts = Shown();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), client->Text("MSG_UserInfo_ChangeFail")), texts.end());
+}
+
+TEST_F(SendCallTest, EveryFailureIsToldAndThePageKeepsWhatWasTyped) {
+    Start();
+    Click(PersonTab("김영희"));
+    Click(Tab("tabDisaster"));
+    Edit("editPlace")->SetCp949Text(Cp949("강변"));
+    Detail()->SetCp949Text(" \r\n  ");
+    SendAndConfirm();
+    EXPECT_EQ(Shown().back(), client->Text("MSG_InputCheck_Contents")) << "blanks and line breaks are no detail";
+    Detail()->SetCp949Text(Cp949("물이 넘쳐요"));
+
+    const std::string refused = Cp949("점검 중입니다");
+    centre.QueueBody("<WORK>999</WORK><COMENT>" + refused + "</COMENT><RESULT>" + Cp949("성공") + "</RESULT>");
+    centre.QueueBody("<WORK>111</WORK><RESULT>" + Cp949("실패") + "</RESULT>");
+    ScriptedCentre::Reply closing;
+    closing.mode = ScriptedCentre::Reply::Mode::CloseMidBody;
+    closing.body = kAccepted;
+    centre.Queue(closing);
+    ScriptedCentre::Reply silent;
+    silent.mode = ScriptedCentre::Reply::Mode::NeverAnswer;
+    centre.Queue(silent);
+    const std::vector<std::string> expected = {refused, client->Text("MSG_SendCall_Failure"),
+                                               client->Text("MSG_SendCall_NetworkFailure"),
+                                               client->Text("MSG_SendCall_NetworkFailure")};
+    for (const std::string& message : expected) {
+        client->prompts.shown.clear();
+        SendAndConfirm();
+        EXPECT_EQ(Shown(), std::vector<std::string>{message});
+        EXPECT_FALSE(message.empty());
+        EXPECT_EQ(Edit("editPlace")->Cp949Text(), Cp949("강변"));
+        EXPECT_EQ(Detail()->Cp949Text(), Cp949("물이 넘쳐요"));
+        EXPECT_TRUE(Tab("tabDisaster")->IsSelected());
+        EXPECT_EQ(Edit("editTel3")->Cp949Text(), "5678");
+    }
+    centre.Release();
+}
+
+// While the centre takes its time the window goes on painting, and a second press of send starts nothing.
+TEST_F(SendCallTest, TheWindowLivesDuringTheExchangeAndTakesNoSecondReport) {
+    Start();
+    Click(Tab("tabEtc"));
+    Detail()->SetCp949Text(Cp949("도와주세요"));
+    ScriptedCentre::Reply slow;
+    slow.mode = ScriptedCentre::Reply::Mode::NeverAnswer;
+    centre.Queue(slow);
+    int paints = 0;
+    bool pressedAgain = false;
+    QTimer::singleShot(0, [&] {
+        auto* confirm = qobject_cast<CDlgCallConfirm*>(QApplication::activeModalWidget());
+        ASSERT_NE(confirm, nullptr);
+        QTest::keyClick(confirm->focusWidget(), Qt::Key_Return);
+    });
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (page->grab().isNull()) {
+            return;
+        }
+        ++paints;
+        if (!pressedAgain) {
+            pressedAgain = true;
+            Click(Find<CXButton>("btnSend"));
+        }
+    });
+    probe.start(200);
+    Click(Find<CXButton>("btnSend"));
+    probe.stop();
+    EXPECT_GE(paints, 3) << "the page painted while the exchange ran";
+    EXPECT_EQ(Reports(), 1u);
+    EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_SendCall_NetworkFailure")});
+    centre.Release();
+}
+
+TEST_F(SendCallTest, NeverMoreThanFourTabs) {
+    std::vector<Person> four = TwoPersons();
+    four.push_back(MakePerson("박서연", "0311054567890", "대구", ""));
+    four.push_back(MakePerson("최지훈", "9202291357913", "광주", ""));
+    Start(four);
+    auto fifth = std::make_unique<Person>(MakePerson("이민준", "0107203456789", "인천", ""));
+    client->Env().PersonMap().Insert(fifth->Ssn, std::move(fifth));
+    page->Refresh();
+    EXPECT_EQ(page->PersonsShown(), 4);
+    EXPECT_EQ(Find<CXComboBox>("comboPatient")->count(), 5);
+}
+
+// The whole way: the page against the real stand-in, and the report in its database.
+TEST(SendCallEndToEnd, TheReportArrivesAtTheCentreWithTheNumberDeciphered) {
+    CentreProcess centre;
+    ASSERT_TRUE(centre.Running()) << centre.Log();
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    Person hong = MakePerson("홍길동", "8001011234567", "서울특별시 중구", "");
+    folder.StorePersons({hong});
+    Prompts prompts;
+    auto app = MakeClient(folder, prompts, 10000);
+    ASSERT_TRUE(app->StartUp());
+    auto* page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(0));
+    page->ChooseCategory(0);
+    page->findChild<CXTextEdit*>(QStringLiteral("editDetail"))->SetCp949Text(Cp949("2층에서 불이 났어요"));
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<CDlgCallConfirm*>(QApplication::activeModalWidget());
+        ASSERT_NE(confirm, nullptr);
+        QTest::keyClick(confirm->focusWidget(), Qt::Key_Return);
+    });
+    page->Send();
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{app->Env().GetText("MESSAGE", "MSG_SendCall_Success")});
+    const auto rows = centre.Query("SELECT ssn, dsraddr, title, contents FROM reports");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "8001011234567");
+    EXPECT_EQ(rows[0][1], Cp949("서울특별시 중구"));
+    EXPECT_EQ(rows[0][2], Cp949("화재신고"));
+    EXPECT_EQ(rows[0][3], Cp949("2층에서 불이 났어요"));
+    app->Exit();
+}
+
+} // namespace
