@@ -228,7 +228,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
         }
     }
     if (!sectionSeen) {
-        out += "[" + std::string(sectionName) + "]\r\n" + newLine;
+        out.append("[").append(sectionName).append("]\r\n").append(newLine);
     }
     // Whatever the file looked like, the write counts only when a reader finds the value it was given.
     const std::optional<std::string_view> written = FindRawValue(SplitLines(out), sectionName, keyName);

@@ -3,9 +3,11 @@
 #include "skin/CXBalloonTip.h"
 #include "skin/SkinResources.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QWindow>
 
 CXDialog::CXDialog(QWidget* parent) : QDialog(parent) {}
@@ -33,6 +35,12 @@ int CXDialog::SetBackground(const QPixmap* bitmap) {
 int CXDialog::SetBackground(int resourceId) {
     m_ownBackground = LoadResourceBitmap(resourceId);
     return SetBackground(&m_ownBackground);
+}
+
+void CXDialog::CentreOn(const QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect around = window ? window->frameGeometry() : (screen ? screen->geometry() : QRect(QPoint(), size()));
+    move(around.x() + around.width() / 2 - width() / 2, around.y() + around.height() / 2 - height() / 2);
 }
 
 void CXDialog::SetRoundRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {

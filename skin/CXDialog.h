@@ -24,6 +24,9 @@ public:
     int SetBackground(int resourceId);
     const QPixmap* Background() const { return m_background; }
 
+    // Places the window, at its present size, centred on `window`, or on the screen when there is none.
+    void CentreOn(const QWidget* window);
+
     // Shapes the window as a rounded rectangle (corner ellipse cornerWidth x cornerHeight).
     void SetRoundRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
     bool HasRegion() const { return !mask().isEmpty(); }

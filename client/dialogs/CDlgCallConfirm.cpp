@@ -5,9 +5,7 @@
 #include "skin/CXTextEdit.h"
 #include "skin/SkinResources.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 namespace {
 
@@ -89,11 +87,7 @@ void CDlgCallConfirm::reject() {
 int CDlgCallConfirm::Show(const std::string& name, const std::string& ssnFront, const std::string& ssnBack,
                           const std::string& address, const std::string& homePhone, const std::string& mobilePhone,
                           const std::string& place, const std::string& contents, int category) {
-    const QRect around = m_mainWindow ? m_mainWindow->frameGeometry()
-                                      : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
-                                                                          : QRect(0, 0, kWidth, kHeight));
-    const QPoint centre(around.x() + around.width() / 2, around.y() + around.height() / 2);
-    move(centre.x() - kWidth / 2, centre.y() - kHeight / 2);
+    CentreOn(m_mainWindow);
 
     const QPixmap picture = LoadResourceBitmap(kFirstPicture + category);
     m_picture->setPixmap(picture);
