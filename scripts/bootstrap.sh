@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libcurl4-openssl-dev libssl-dev
-    libcpp-httplib-dev libsqlite3-dev
+    libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-nanum
 )

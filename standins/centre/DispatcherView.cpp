@@ -86,3 +86,10 @@ th{background:#1f5b8e;color:#fff} tr.new td{background:#fff3d6} .state{font-weig
     page += "</table>\n</body></html>\n";
     return page;
 }
+
+std::string RenderProblemPage(const std::string& message) {
+    return "<!DOCTYPE html>\n<html lang=\"ko\"><head><meta charset=\"utf-8\"><title>신고 접수 "
+           "현황</title></head><body>\n"
+           "<p>" +
+           Escape(message) + "</p>\n<p><a href=\"/\">신고 접수 현황으로</a></p>\n</body></html>\n";
+}

@@ -13,3 +13,6 @@
 // 949, "null" while unassigned) from its time of receipt.
 std::string RenderDispatcherView(const std::vector<CentreReport>& reports, std::int64_t total, std::time_t now,
                                  const std::function<std::string(std::time_t)>& progressOf);
+
+// A short page that says what went wrong.
+std::string RenderProblemPage(const std::string& message);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <pthread.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -152,6 +153,14 @@ int main(int argc, char** argv) {
     if (!store) {
         std::cerr << "centre-standin: " << error << "\n";
         return 1;
+    }
+
+    // Every connection is a file descriptor: take what the system allows, so that a crowd of idle
+    // connections meets the server's own limit and not the process's.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
     }
 
     // SIGINT and SIGTERM are taken by one thread, which stops the server; no other thread sees them.

@@ -9,21 +9,17 @@
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"
+#include "support/CentreWire.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <atomic>
-#include <netinet/in.h>
-#include <poll.h>
 #include <regex>
 #include <set>
 #include <sqlite3.h>
 #include <sstream>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -40,27 +36,6 @@ std::string PostalTable() {
         table += std::to_string(300000 + i) + "\t대전광역시 서구 둔산동\t" + std::to_string(i) + "번지\n";
     }
     return table;
-}
-
-// Raw HTTP over a socket, for what the client's transport never sends.
-std::string RawExchange(int port, const std::string& bytes) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
-        pollfd wait{fd, POLLIN, 0};
-        char buffer[4096];
-        ssize_t got;
-        while (poll(&wait, 1, 5000) == 1 && (got = recv(fd, buffer, sizeof buffer, 0)) > 0) {
-            reply.append(buffer, static_cast<size_t>(got));
-        }
-    }
-    close(fd);
-    return reply;
 }
 
 struct Person {
@@ -105,23 +80,14 @@ protected:
     }
     std::string Encrypted(const std::string& ssn) const { return cipher.EncryptText(ssn).value(); }
 
-    // The request texts exactly as the client's pages build them.
     std::string RealNameCheck(const std::string& name, const std::string& cipherSsn) const {
-        return "<VESK><WORK>004</WORK>" + TagField("NAME", name) + TagField("SSN", cipherSsn) + "</VESK>";
+        return RealNameRequest(name, cipherSsn);
     }
     std::string ReportRequest(const Person& p, const std::string& place, const std::string& title,
                               const std::string& contents) const {
-        return "<VESK><WORK>011</WORK><CALLER>" + TagField("NAME", p.name) + TagField("SSN", Encrypted(p.ssn)) +
-               TagField("ZIPCODE", "111010") + TagField("ADDR1", Cp("서울특별시 종로구 사직동")) +
-               TagField("ADDR2", Cp("12번지 [2층]")) + TagField("TEL1", "02") + TagField("TEL2", "123") +
-               TagField("TEL3", "4567") + TagField("PHONE", "010-1234-5678") + TagField("EMAIL", "") +
-               TagField("IP", "192.168.0.10") + "<LANG>KO</LANG></CALLER><CALLINFO>" + TagField("DSRADDR", place) +
-               TagField("TITLE", title) + TagField("CONTENTS", contents) + "</CALLINFO></VESK>";
+        return ::ReportRequest(p.name, Encrypted(p.ssn), place, title, contents);
     }
-    std::string HistoryRequest(const Person& p) const {
-        return "<VESK><WORK> 015</WORK>" + TagField("NAME", p.name) + TagField("SSN", Encrypted(p.ssn)) +
-               TagField("CASESET", "1") + "</VESK>";
-    }
+    std::string HistoryRequest(const Person& p) const { return ::HistoryRequest(p.name, Encrypted(p.ssn)); }
     std::vector<std::vector<std::string>> History(const Person& p) {
         const std::string reply = Exchange(HistoryRequest(p));
         EXPECT_EQ(1, reader.CheckWork(reply, 15)) << reply;
@@ -283,14 +249,16 @@ TEST_F(CentreStandinTest, RefusesBrokenRequestsAndIncompleteReports) {
     EXPECT_EQ(0, store->ReportCount().value());
 }
 
-TEST_F(CentreStandinTest, RefusesBodiesOverOneMegabyteWithoutWaitingForThem) {
+TEST_F(CentreStandinTest, RefusesBodiesOverTheLimitWithoutWaitingForThem) {
     // Only the headers are sent: the refusal must come although the announced body never arrives.
-    const std::string reply = RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n"
-                                                "Content-Type: application/x-www-form-urlencoded\r\n"
-                                                "Content-Length: 1048577\r\n\r\nStrRequest=<VESK>");
+    const std::string reply =
+        RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n"
+                          "Content-Type: application/x-www-form-urlencoded\r\n"
+                          "Content-Length: " +
+                              std::to_string(CentreServer::kMaxBody + 1) + "\r\n\r\nStrRequest=<VESK>");
     EXPECT_NE(std::string::npos, reply.find("<WORK>999</WORK>")) << reply;
 
-    // Exactly one megabyte is still read and answered.
+    // A body of exactly the limit is still read and answered.
     std::string body = "StrRequest=<VESK><WORK>003</WORK></VESK>";
     body.resize(CentreServer::kMaxBody, ' ');
     const std::string answered = RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nContent-Length: " +

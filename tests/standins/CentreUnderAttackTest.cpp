@@ -1,0 +1,169 @@
+// The centre stand-in as its own process, under what a network brings: crowds of idle and slow connections,
+// floods of header lines, forms it does not read.
+#include "client/env/CipherLibrary.h"
+#include "client/protocol/Envelope.h"
+#include "client/protocol/HttpTransport.h"
+#include "client/protocol/TagList.h"
+#include "client/protocol/TagReader.h"
+#include "platform/Codec.h"
+#include "standins/centre/CentreServer.h"
+#include "support/CentreWire.h"
+#include "support/StandinProcess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::string Cp(const char* utf8) {
+    return platform::Utf8ToCp949(utf8).value();
+}
+
+// The stand-in's memory must stay far below this however many connections it holds.
+constexpr long kMemoryLimitKb = 100 * 1024;
+
+class CentreUnderAttackTest : public ::testing::Test {
+protected:
+    void Start(const std::vector<std::string>& args = {}) {
+        ASSERT_TRUE(cipher.Load(HALVREN_KAVREL_PATH));
+        centre = std::make_unique<StandinProcess>(HALVREN_CENTRE_STANDIN, dir.Str() + "/data",
+                                                  dir.Str() + "/centre.log", args);
+        ASSERT_GT(centre->Port(), 0) << dir.Read("centre.log");
+        transport.SetServer(centre->Host());
+        // Far above what an answer takes, far below what the attacks used to cost.
+        transport.SetTimeLimits(3000, 3000);
+    }
+
+    std::string Exchange(const std::string& request) {
+        return transport.Send(request) ? transport.Receive() : "(not sent)";
+    }
+    std::string Field(const std::string& reply, const std::string& name) const {
+        int position = 0;
+        return reader.GetTagValue(reply, name, position);
+    }
+    bool AnswersItsVersion() { return reader.CheckWork(Exchange(VersionRequest()), 3) == 1; }
+    std::string Encrypted(const std::string& ssn) const { return cipher.EncryptText(ssn).value(); }
+    std::string Report(const std::string& name, const std::string& ssn, const std::string& place,
+                       const std::string& contents) {
+        return Exchange(ReportRequest(name, Encrypted(ssn), place, Cp("화재신고"), contents));
+    }
+    std::string CheckResult(const std::string& name, const std::string& ssn) {
+        return Field(Exchange(RealNameRequest(name, Encrypted(ssn))), "CHECKRESULT");
+    }
+    std::string Get(const std::string& path) {
+        return RawExchange(centre->Port(), "GET " + path + " HTTP/1.0\r\n\r\n");
+    }
+
+    TempDir dir;
+    CipherLibrary cipher;
+    std::unique_ptr<StandinProcess> centre;
+    HttpTransport transport;
+    TagReader reader;
+    const std::string hong = Cp("홍길동"); // seeded in every new database
+    const std::string hongSsn = "8001011234567";
+};
+
+TEST_F(CentreUnderAttackTest, IdleConnectionsAndSlowSendersHoldUpNobody) {
+    // 1,000 connections that send nothing and 200 that send a request head a byte at a time.
+    int idleCount = 1000;
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+    idleCount = static_cast<int>(std::min<rlim_t>(idleCount, files.rlim_cur > 300 ? files.rlim_cur - 300 : 0));
+    Start();
+    std::vector<int> idle, slow;
+    for (int i = 0; i < idleCount + 200; ++i) {
+        const int fd = OpenLoopback(centre->Port());
+        ASSERT_GE(fd, 0);
+        (i < idleCount ? idle : slow).push_back(fd);
+    }
+    const std::string head = "POST /Morvane/vesk/VeskManager.jsp HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    for (size_t at = 0; at < 3; ++at) {
+        for (int fd : slow) {
+            ASSERT_EQ(1, send(fd, head.data() + at, 1, MSG_NOSIGNAL));
+        }
+        EXPECT_TRUE(AnswersItsVersion());
+    }
+    EXPECT_LT(centre->ResidentKilobytes(), kMemoryLimitKb);
+    for (int fd : idle) {
+        close(fd);
+    }
+    for (int fd : slow) {
+        close(fd);
+    }
+}
+
+TEST_F(CentreUnderAttackTest, RefusesOversizedRequestHeadsAndKeepsItsMemory) {
+    Start();
+    const long before = centre->ResidentKilobytes();
+    // Four floods of a million header lines at once; the centre stops reading each after its limit.
+    std::vector<std::thread> floods;
+    for (int i = 0; i < 4; ++i) {
+        floods.emplace_back([this] {
+            std::string flood = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+            for (int line = 0; line < 1'000'000; ++line) {
+                flood += "X-Flood: 1\r\n";
+            }
+            const int fd = OpenLoopback(centre->Port());
+            send(fd, flood.data(), flood.size(), MSG_NOSIGNAL); // cut short when the centre closes
+            close(fd);
+        });
+    }
+    for (std::thread& flood : floods) {
+        flood.join();
+    }
+    EXPECT_LT(centre->ResidentKilobytes() - before, 20 * 1024);
+
+    // A head just over the limit is refused with 431 and a text for the user; one of many short lines too.
+    const std::string body = "StrRequest=" + VersionRequest();
+    auto post = [&](const std::string& headers) {
+        return RawExchange(centre->Port(), "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + headers +
+                                               "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    };
+    for (const std::string& headers : {"X-Long: " + std::string(CentreServer::kMaxHead, 'a') + "\r\n", [] {
+                                           std::string lines;
+                                           for (unsigned i = 0; i <= CentreServer::kMaxHeaderLines; ++i) {
+                                               lines += "X-Line-" + std::to_string(i) + ": 1\r\n";
+                                           }
+                                           return lines;
+                                       }()}) {
+        const std::string refused = post(headers);
+        EXPECT_EQ(0u, refused.find("HTTP/1.1 431")) << refused.substr(0, 100);
+        EXPECT_NE(std::string::npos, refused.find("<WORK>999</WORK><COMENT> ")) << refused;
+    }
+    // An ordinary head with a few dozen lines is answered.
+    std::string ordinary;
+    for (int i = 0; i < 40; ++i) {
+        ordinary += "X-Proxy-" + std::to_string(i) + ": " + std::string(100, 'p') + "\r\n";
+    }
+    EXPECT_NE(std::string::npos, post(ordinary).find("<WORK>103</WORK>"));
+    EXPECT_TRUE(AnswersItsVersion());
+}
+
+TEST_F(CentreUnderAttackTest, AnswersAMultipartFormAndOtherStrangeRequestsWithAWorkCode) {
+    Start();
+    const std::string multipart =
+        "--XyZ\r\nContent-Disposition: form-data; name=\"StrRequest\"\r\n\r\n" + VersionRequest() + "\r\n--XyZ--\r\n";
+    for (const std::string& request :
+         {"POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nContent-Type: multipart/form-data; boundary=XyZ\r\n"
+          "Content-Length: " +
+              std::to_string(multipart.size()) + "\r\n\r\n" + multipart,
+          std::string("GET /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n\r\n"),
+          std::string("POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "5\r\nStrRe\r\n0\r\n\r\n")}) {
+        const std::string reply = RawExchange(centre->Port(), request);
+        const size_t body = reply.find("\r\n\r\n");
+        ASSERT_NE(std::string::npos, body) << reply;
+        EXPECT_EQ(999, reader.CheckWork(reply.substr(body), 3)) << reply;
+        EXPECT_NE("", Field(reply, "COMENT"));
+    }
+    EXPECT_TRUE(AnswersItsVersion());
+}
+
+} // namespace
