@@ -24,6 +24,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kReplyType = "text/plain; charset=EUC-KR";
 constexpr const char* kPageType = "text/html; charset=utf-8";
+constexpr const char* kReportPagePrefix = "/reports/";
 constexpr int kDispatcherRows = 100;
 // Event loops, each with its own share of the connections; a report's disk commit holds up only its own.
 constexpr unsigned kServingThreads = 4;
@@ -88,6 +89,9 @@ struct CentreServerHooks {
         if (get && path == "/") {
             return DispatcherView(server);
         }
+        if (get && path.compare(0, std::strlen(kReportPagePrefix), kReportPagePrefix) == 0) {
+            return ReportPage(server, path.substr(std::strlen(kReportPagePrefix)));
+        }
         return Page(404, RenderProblemPage("없는 주소입니다."), "-> 404");
     }
 
@@ -98,10 +102,23 @@ struct CentreServerHooks {
             return Page(500, RenderProblemPage("신고 목록을 읽지 못했습니다."), "dispatcher view -> failed");
         }
         const std::time_t now = std::time(nullptr);
-        return Page(200,
-                    RenderDispatcherView(*reports, *total, now,
-                                         [&](std::time_t at) { return server.m_service.ProgressOf(at, now); }),
-                    "dispatcher view");
+        const ProgressOf progress = [&](std::time_t at) { return server.m_service.ProgressOf(at, now); };
+        return Page(200, RenderDispatcherView(*reports, *total, now, progress), "dispatcher view");
+    }
+
+    static Reply ReportPage(CentreServer& server, const std::string& digits) {
+        const bool number =
+            !digits.empty() && digits.size() <= 18 && digits.find_first_not_of("0123456789") == std::string::npos;
+        auto found = number ? server.m_store.ReportByNo(std::stoll(digits)) : std::vector<CentreReport>();
+        if (!found) {
+            return Page(500, RenderProblemPage("신고를 읽지 못했습니다."), "report page -> failed");
+        }
+        if (found->empty()) {
+            return Page(404, RenderProblemPage("그런 번호의 신고가 없습니다."), "report page -> none");
+        }
+        const std::time_t now = std::time(nullptr);
+        const ProgressOf progress = [&](std::time_t at) { return server.m_service.ProgressOf(at, now); };
+        return Page(200, RenderReportPage(found->front(), now, progress), "report page " + digits);
     }
 
     static MHD_Result Queue(CentreServer& server, MHD_Connection* connection, CentreServer::Exchange& exchange,

@@ -6,6 +6,7 @@
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/LocalTime.h"
 #include "standins/centre/ResidentCheck.h"
+#include "standins/centre/TextCut.h"
 
 #include <optional>
 #include <utility>
@@ -27,20 +28,30 @@ std::string Utf8(const std::string& cp949) {
 // A value from the request, repeated in a reply or the log: short, and without tag brackets that would
 // end the reply's field early.
 std::string Quoted(const std::string& cp949) {
-    std::string text = Utf8(cp949);
-    const bool cut = text.size() > 40;
-    if (cut) {
-        size_t end = 40;
-        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-            --end; // never in the middle of a character
-        }
-        text.resize(end);
-    }
+    bool cut = false;
+    std::string text = CutUtf8(Utf8(cp949), 40, cut);
     for (char& c : text) {
         c = c == '<' ? '[' : c == '>' ? ']' : c;
     }
     return "\"" + text + (cut ? "...\"" : "\"");
 }
+
+// The fields of a report in request order, with the most bytes (code page 949) the client can send in each.
+// Longer values come from no client of ours, and would only flood the dispatcher and the history.
+struct ReportField {
+    const char* name;
+    std::size_t maxBytes;
+    const char* label;
+};
+constexpr ReportField kReportFields[] = {
+    {"NAME", 40, "신고자 이름"}, {"SSN", 64, "주민등록번호"},
+    {"ZIPCODE", 16, "우편번호"}, {"ADDR1", 200, "주소"},
+    {"ADDR2", 100, "상세 주소"}, {"TEL1", 8, "전화 지역번호"},
+    {"TEL2", 8, "전화 국번"},    {"TEL3", 8, "전화 번호"},
+    {"PHONE", 16, "휴대전화"},   {"EMAIL", 200, "전자우편"},
+    {"IP", 64, "IP 주소"},       {"DSRADDR", CentreService::kMaxPlaceBytes, "신고 장소"},
+    {"TITLE", 16, "신고 구분"},  {"CONTENTS", CentreService::kMaxContentsBytes, "신고 내용"},
+};
 
 std::string Envelope(const std::string& code, const std::string& fields) {
     return "<VESK><WORK>" + code + "</WORK>" + fields + "</VESK>";
@@ -192,14 +203,22 @@ CentreReply CentreService::RealNameCheck(const std::string& request) const {
 }
 
 CentreReply CentreService::Report(const std::string& request) const {
-    const Fields fields = ReadFields(m_reader, request,
-                                     {"NAME", "SSN", "ZIPCODE", "ADDR1", "ADDR2", "TEL1", "TEL2", "TEL3", "PHONE",
-                                      "EMAIL", "IP", "DSRADDR", "TITLE", "CONTENTS"});
+    std::vector<const char*> names;
+    for (const ReportField& field : kReportFields) {
+        names.push_back(field.name);
+    }
+    const Fields fields = ReadFields(m_reader, request, names);
     if (auto refusal = CheckFields("011", fields)) {
         return *refusal;
     }
-    for (const std::string& value : fields.values) {
-        if (!platform::Cp949ToUtf8(value)) {
+    for (size_t i = 0; i < fields.values.size(); ++i) {
+        const ReportField& field = kReportFields[i];
+        if (fields.values[i].size() > field.maxBytes) {
+            return Refused("011", std::string(field.label) + "(" + field.name +
+                                      ") 항목이 너무 깁니다: " + std::to_string(fields.values[i].size()) +
+                                      "바이트, 최대 " + std::to_string(field.maxBytes) + "바이트입니다.");
+        }
+        if (!platform::Cp949ToUtf8(fields.values[i])) {
             return Refused("011", "신고에 읽을 수 없는 문자가 있습니다. 한글(완성형) 코드로 보내 주십시오.");
         }
     }

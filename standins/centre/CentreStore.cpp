@@ -283,6 +283,12 @@ std::optional<std::vector<CentreReport>> CentreStore::ReportsOf(const std::strin
     return QueryReports(sql.c_str(), {ssn, name}, limit);
 }
 
+std::optional<std::vector<CentreReport>> CentreStore::ReportByNo(std::int64_t no) {
+    // The number goes in as text; SQLite compares it with the integer column as a number.
+    std::string sql = std::string("SELECT ") + kReportColumns + " FROM reports WHERE no = ? LIMIT ?";
+    return QueryReports(sql.c_str(), {std::to_string(no)}, 1);
+}
+
 std::optional<std::vector<CentreReport>> CentreStore::LatestReports(int limit) {
     std::string sql = std::string("SELECT ") + kReportColumns + " FROM reports ORDER BY no DESC LIMIT ?";
     return QueryReports(sql.c_str(), {}, limit);

@@ -52,6 +52,8 @@ public:
     std::optional<std::int64_t> AddReport(const CentreReport& report);
     // The reports of one person (number and name), newest first.
     std::optional<std::vector<CentreReport>> ReportsOf(const std::string& ssn, const std::string& name, int limit);
+    // The report with this number; an empty list when there is none.
+    std::optional<std::vector<CentreReport>> ReportByNo(std::int64_t no);
     // The newest reports of everybody, newest first.
     std::optional<std::vector<CentreReport>> LatestReports(int limit);
     std::optional<std::int64_t> ReportCount();

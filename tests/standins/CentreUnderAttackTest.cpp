@@ -1,5 +1,5 @@
 // The centre stand-in as its own process, under what a network brings: crowds of idle and slow connections,
-// floods of header lines, forms it does not read.
+// floods of header lines, reports larger than any client sends, forms it does not read.
 #include "client/env/CipherLibrary.h"
 #include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
@@ -7,6 +7,7 @@
 #include "client/protocol/TagReader.h"
 #include "platform/Codec.h"
 #include "standins/centre/CentreServer.h"
+#include "standins/centre/CentreService.h"
 #include "support/CentreWire.h"
 #include "support/StandinProcess.h"
 #include "support/TempDir.h"
@@ -22,6 +23,14 @@ namespace {
 
 std::string Cp(const char* utf8) {
     return platform::Utf8ToCp949(utf8).value();
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 // The stand-in's memory must stay far below this however many connections it holds.
@@ -144,6 +153,48 @@ TEST_F(CentreUnderAttackTest, RefusesOversizedRequestHeadsAndKeepsItsMemory) {
     }
     EXPECT_NE(std::string::npos, post(ordinary).find("<WORK>103</WORK>"));
     EXPECT_TRUE(AnswersItsVersion());
+}
+
+TEST_F(CentreUnderAttackTest, RefusesFieldsNoClientSendsAndKeepsEveryPageBounded) {
+    Start();
+    const std::string longest(CentreService::kMaxContentsBytes, 'a');
+    const std::string place(CentreService::kMaxPlaceBytes, 'p');
+    auto refusal = [&](const std::string& reply) {
+        EXPECT_EQ(999, reader.CheckWork(reply, 11)) << reply.substr(0, 200);
+        return platform::Cp949ToUtf8(Field(reply, "COMENT")).value_or("?");
+    };
+    EXPECT_NE(std::string::npos, refusal(Report(hong, hongSsn, place + "p", Cp("불"))).find("DSRADDR"));
+    EXPECT_NE(std::string::npos, refusal(Report(hong, hongSsn, Cp("장소"), longest + "a")).find("CONTENTS"));
+    EXPECT_NE(std::string::npos,
+              refusal(Report(hong + std::string(40, 'a'), hongSsn, Cp("장소"), Cp("불"))).find("NAME"));
+
+    // Reports of the largest size the client sends are taken, as many as anyone sends.
+    constexpr int kReports = CentreService::kMaxHistoryEntries + 5;
+    for (int i = 0; i < kReports; ++i) {
+        const std::string marker = "report " + std::to_string(i) + " ";
+        ASSERT_EQ(Cp("성공"), Field(Report(hong, hongSsn, place, marker + longest.substr(marker.size())), "RESULT"));
+    }
+
+    // The dispatcher's list holds the newest 100 with their texts cut short ...
+    const std::string view = Get("/");
+    EXPECT_LT(view.size(), 200'000u);
+    EXPECT_EQ(100u, Count(view, "<a href=\"/reports/"));
+    EXPECT_NE(std::string::npos, view.find("report " + std::to_string(kReports - 1) + " "));
+    EXPECT_EQ(std::string::npos, view.find("report " + std::to_string(kReports - 101) + " "));
+    EXPECT_EQ(std::string::npos, view.find(std::string(200, 'a')));
+    EXPECT_NE(std::string::npos, view.find("word-break:keep-all"));
+    // ... and each report's own page shows it whole.
+    const std::string newest = "report " + std::to_string(kReports - 1) + " ";
+    EXPECT_NE(std::string::npos,
+              Get("/reports/" + std::to_string(kReports)).find(newest + longest.substr(newest.size())));
+    EXPECT_NE(std::string::npos, Get("/reports/999999").find("404"));
+
+    // The history carries the newest 200 reports.
+    const auto history = ReadTagList(reader, Exchange(HistoryRequest(hong, Encrypted(hongSsn))), "CALLINFO",
+                                     {"NO", "BOARDLEVEL", "NAME", "DSRADDR", "TITLE", "CONTENTS", "DATE"});
+    ASSERT_EQ(static_cast<size_t>(CentreService::kMaxHistoryEntries), history.size());
+    EXPECT_EQ(std::to_string(kReports), history.front()[0]);
+    EXPECT_EQ("6", history.back()[0]);
 }
 
 TEST_F(CentreUnderAttackTest, AnswersAMultipartFormAndOtherStrangeRequestsWithAWorkCode) {
