@@ -54,6 +54,7 @@ long StoredReports(int port) {
 // One person per client, so that every client's reports fit one history reply.
 struct Person {
     std::string name, ssn, cipherSsn;
+    std::string nameUtf8;
 };
 
 std::vector<Person> People(const CipherLibrary& cipher) {
@@ -62,7 +63,8 @@ std::vector<Person> People(const CipherLibrary& cipher) {
     for (int i = 0; i < kClients; ++i) {
         char ssn[16];
         std::snprintf(ssn, sizeof ssn, "85%02d%02d1234567", 1 + i / 28, 1 + i % 28);
-        Person p{Cp(std::string("김") + syllables[i / 10] + syllables[i % 10]), ssn, ""};
+        const std::string name = std::string("김") + syllables[i / 10] + syllables[i % 10];
+        Person p{Cp(name), ssn, "", name};
         p.cipherSsn = cipher.EncryptText(p.ssn).value_or("");
         people.push_back(p);
     }
@@ -94,8 +96,13 @@ struct Context {
     int seconds = 10;
 };
 
+// The centre with every client's person in its resident register.
 std::unique_ptr<StandinProcess> StartCentre(const Context& ctx, const TempDir& dir) {
-    return std::make_unique<StandinProcess>(ctx.standin, dir.Str() + "/data", dir.Str() + "/centre.log");
+    std::vector<std::string> residents;
+    for (const Person& p : ctx.people) {
+        residents.insert(residents.end(), {"--resident", p.nameUtf8 + "," + p.ssn});
+    }
+    return std::make_unique<StandinProcess>(ctx.standin, dir.Str() + "/data", dir.Str() + "/centre.log", residents);
 }
 
 bool Mixed(Context& ctx) {

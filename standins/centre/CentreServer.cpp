@@ -6,6 +6,7 @@
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/DispatcherView.h"
 #include "standins/centre/LocalTime.h"
+#include "standins/centre/ResidentCheck.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -24,6 +25,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kReplyType = "text/plain; charset=EUC-KR";
 constexpr const char* kPageType = "text/html; charset=utf-8";
+constexpr const char* kResidentsPath = "/residents";
 constexpr const char* kReportPagePrefix = "/reports/";
 constexpr int kDispatcherRows = 100;
 // Event loops, each with its own share of the connections; a report's disk commit holds up only its own.
@@ -58,6 +60,54 @@ Reply Page(unsigned status, std::string html, const std::string& log) {
     return {status, std::move(html), kPageType, log};
 }
 
+bool IsLoopback(const sockaddr* address) {
+    if (address == nullptr) {
+        return false;
+    }
+    if (address->sa_family == AF_INET) {
+        sockaddr_in in4;
+        std::memcpy(&in4, address, sizeof in4);
+        return (ntohl(in4.sin_addr.s_addr) >> 24) == 127;
+    }
+    if (address->sa_family == AF_INET6) {
+        sockaddr_in6 in6;
+        std::memcpy(&in6, address, sizeof in6);
+        return IN6_IS_ADDR_LOOPBACK(&in6.sin6_addr) ||
+               (IN6_IS_ADDR_V4MAPPED(&in6.sin6_addr) && in6.sin6_addr.s6_addr[12] == 127);
+    }
+    return false;
+}
+
+// The value of `key` in a form-encoded body (UTF-8), decoded; empty when absent.
+std::string FormValue(const std::string& body, const std::string& key) {
+    auto hex = [](char c) {
+        const char lower = static_cast<char>(c | 0x20);
+        return c >= '0' && c <= '9' ? c - '0' : lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+    };
+    size_t at = 0;
+    while (at <= body.size()) {
+        size_t end = body.find('&', at);
+        end = end == std::string::npos ? body.size() : end;
+        const std::string pair = body.substr(at, end - at);
+        if (pair.compare(0, key.size() + 1, key + "=") == 0) {
+            std::string value;
+            for (size_t i = key.size() + 1; i < pair.size(); ++i) {
+                if (pair[i] == '+') {
+                    value += ' ';
+                } else if (pair[i] == '%' && i + 2 < pair.size() && hex(pair[i + 1]) >= 0 && hex(pair[i + 2]) >= 0) {
+                    value += static_cast<char>(hex(pair[i + 1]) * 16 + hex(pair[i + 2]));
+                    i += 2;
+                } else {
+                    value += pair[i];
+                }
+            }
+            return value;
+        }
+        at = end + 1;
+    }
+    return {};
+}
+
 } // namespace
 
 // One request under way: from its complete head to its answer.
@@ -70,8 +120,8 @@ struct CentreServer::Exchange {
 
 // The library's callbacks, with access to the server they serve.
 struct CentreServerHooks {
-    static Reply Route(CentreServer& server, const std::string& method, const std::string& path,
-                       const std::string& body) {
+    static Reply Route(CentreServer& server, MHD_Connection* connection, const std::string& method,
+                       const std::string& path, const std::string& body) {
         if (path == CentreServer::kRequestPath) {
             if (method != "POST") {
                 return Refusal(405, "요청은 POST로 보내 주십시오.", method + " on the request path");
@@ -83,19 +133,24 @@ struct CentreServerHooks {
                     reply.work + " -> " + reply.outcome};
         }
         const bool get = method == "GET" || method == "HEAD";
+        const MHD_ConnectionInfo* peer = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+        const bool loopback = peer != nullptr && IsLoopback(peer->client_addr);
         if (get && path == CentreServer::kHelpPath) {
             return {200, server.m_helpPage, "text/html; charset=EUC-KR", "help page"};
         }
         if (get && path == "/") {
-            return DispatcherView(server);
+            return DispatcherView(server, loopback);
         }
         if (get && path.compare(0, std::strlen(kReportPagePrefix), kReportPagePrefix) == 0) {
             return ReportPage(server, path.substr(std::strlen(kReportPagePrefix)));
         }
+        if (path == kResidentsPath && (get || method == "POST")) {
+            return ResidentForm(server, connection, loopback, get ? nullptr : &body);
+        }
         return Page(404, RenderProblemPage("없는 주소입니다."), "-> 404");
     }
 
-    static Reply DispatcherView(CentreServer& server) {
+    static Reply DispatcherView(CentreServer& server, bool operatorLink) {
         auto reports = server.m_store.LatestReports(kDispatcherRows);
         auto total = server.m_store.ReportCount();
         if (!reports || !total) {
@@ -103,7 +158,7 @@ struct CentreServerHooks {
         }
         const std::time_t now = std::time(nullptr);
         const ProgressOf progress = [&](std::time_t at) { return server.m_service.ProgressOf(at, now); };
-        return Page(200, RenderDispatcherView(*reports, *total, now, progress), "dispatcher view");
+        return Page(200, RenderDispatcherView(*reports, *total, now, progress, operatorLink), "dispatcher view");
     }
 
     static Reply ReportPage(CentreServer& server, const std::string& digits) {
@@ -119,6 +174,40 @@ struct CentreServerHooks {
         const std::time_t now = std::time(nullptr);
         const ProgressOf progress = [&](std::time_t at) { return server.m_service.ProgressOf(at, now); };
         return Page(200, RenderReportPage(found->front(), now, progress), "report page " + digits);
+    }
+
+    // The register is the operator's: its form answers on this machine only, and only to a page of this server,
+    // so that no other web page in the operator's browser can post to it. `body` is null for the empty form.
+    static Reply ResidentForm(CentreServer& server, MHD_Connection* connection, bool loopback,
+                              const std::string* body) {
+        const char* origin = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Origin");
+        const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
+        const bool foreign =
+            origin != nullptr && (host == nullptr || std::string(origin) != "http://" + std::string(host));
+        if (!loopback || foreign) {
+            return Page(403, RenderProblemPage("주민 명부는 신고센터 컴퓨터에서만 고칠 수 있습니다."),
+                        "resident form -> refused to " + std::string(loopback ? "another site" : "a remote peer"));
+        }
+        if (body == nullptr) {
+            return Page(200, RenderResidentForm("", false), "resident form");
+        }
+        std::string error;
+        std::optional<Resident> resident =
+            ReadResident(FormValue(*body, "name"), FormValue(*body, "number"), std::time(nullptr), error);
+        std::string previous;
+        if (resident && !server.m_store.AddResident(resident->ssn, resident->name, previous)) {
+            error = "주민 명부에 쓰지 못했습니다.";
+            resident.reset();
+        }
+        if (!resident) {
+            return Page(400, RenderResidentForm(error, true), "resident form -> refused: " + error);
+        }
+        std::string notice = "등록했습니다: " + platform::Cp949ToUtf8(resident->name).value_or("") + " " +
+                             resident->ssn.substr(0, 6) + "-" + resident->ssn[6] + "******";
+        if (!previous.empty() && previous != resident->name) {
+            notice += " (전에는 " + platform::Cp949ToUtf8(previous).value_or("?") + ")";
+        }
+        return Page(200, RenderResidentForm(notice, false), "resident form -> " + notice);
     }
 
     static MHD_Result Queue(CentreServer& server, MHD_Connection* connection, CentreServer::Exchange& exchange,
@@ -192,7 +281,8 @@ struct CentreServerHooks {
             return Queue(server, connection, *exchange, method, url,
                          Refusal(413, "요청이 너무 큽니다. 64 KB 이하로 보내 주십시오.", "body too large"));
         }
-        return Queue(server, connection, *exchange, method, url, Route(server, method, url, exchange->body));
+        return Queue(server, connection, *exchange, method, url,
+                     Route(server, connection, method, url, exchange->body));
     }
 
     static void OnCompleted(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {

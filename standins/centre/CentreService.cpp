@@ -187,17 +187,18 @@ CentreReply CentreService::RealNameCheck(const std::string& request) const {
     if (!ssn || ssn->empty()) {
         return Refused("004", "주민등록번호를 해독할 수 없습니다.");
     }
+    // The register alone decides; a request never adds to it.
     std::string result;
     if (!IsPlausibleName(name)) {
         result = "4";
     } else if (!IsPlausibleNumber(*ssn, std::time(nullptr))) {
         result = "3";
     } else {
-        std::optional<ResidentMatch> match = m_store.CheckResident(*ssn, name, true);
+        std::optional<ResidentMatch> match = m_store.CheckResident(*ssn, name);
         if (!match) {
-            return Broken("004", "resident registry failed");
+            return Broken("004", "resident register failed");
         }
-        result = *match == ResidentMatch::OtherName ? "2" : "1";
+        result = *match == ResidentMatch::SameName ? "1" : *match == ResidentMatch::OtherName ? "2" : "3";
     }
     return Answered("004", TagField("CHECKRESULT", result), "CHECKRESULT " + result);
 }
@@ -222,32 +223,21 @@ CentreReply CentreService::Report(const std::string& request) const {
             return Refused("011", "신고에 읽을 수 없는 문자가 있습니다. 한글(완성형) 코드로 보내 주십시오.");
         }
     }
-    std::optional<std::string> ssn = m_cipher.DecryptText(fields.values[1]);
-    if (!ssn || ssn->empty()) {
-        return Refused("011", "주민등록번호를 해독할 수 없습니다.");
-    }
     CentreReport report;
     report.receivedAt = std::time(nullptr);
-    report.ssn = *ssn;
-    std::string* targets[] = {&report.name, nullptr,       &report.zipCode, &report.addr1,   &report.addr2,
+    std::string* targets[] = {&report.name, &report.ssn,   &report.zipCode, &report.addr1,   &report.addr2,
                               &report.tel1, &report.tel2,  &report.tel3,    &report.phone,   &report.email,
                               &report.ip,   &report.place, &report.title,   &report.contents};
     for (size_t i = 0; i < fields.values.size(); ++i) {
-        if (targets[i] != nullptr) {
-            *targets[i] = fields.values[i];
-        }
+        *targets[i] = fields.values[i];
     }
+    // A number that cannot be deciphered is kept empty: the caller is then simply not confirmed.
+    report.ssn = m_cipher.DecryptText(report.ssn).value_or("");
 
     auto refuse = [](const std::string& why) {
         const std::string result = "실패: " + why;
         return Answered("011", TagField("RESULT", Cp949(result)), result);
     };
-    if (!IsPlausibleName(report.name)) {
-        return refuse("신고자 이름이 올바르지 않습니다.");
-    }
-    if (!IsPlausibleNumber(report.ssn, report.receivedAt)) {
-        return refuse("주민등록번호가 올바르지 않습니다.");
-    }
     if (report.place.empty()) {
         return refuse("신고 장소가 비어 있습니다.");
     }
@@ -257,21 +247,20 @@ CentreReply CentreService::Report(const std::string& request) const {
     if (report.contents.empty()) {
         return refuse("신고 내용이 비어 있습니다.");
     }
-    // A number known to the centre must come with its own name; an unknown one is taken as it is, since
-    // nobody should be kept from reporting an emergency for not having registered first.
-    std::optional<ResidentMatch> match = m_store.CheckResident(report.ssn, report.name, false);
+    // An emergency report is never refused for who sent it: a caller the register does not know by this
+    // name and number is taken all the same, and shown to the dispatcher as not confirmed.
+    std::optional<ResidentMatch> match = m_store.CheckResident(report.ssn, report.name);
     if (!match) {
-        return Broken("011", "resident registry failed");
+        return Broken("011", "resident register failed");
     }
-    if (*match == ResidentMatch::OtherName) {
-        return refuse("주민등록번호와 이름이 맞지 않습니다.");
-    }
+    report.verified = *match == ResidentMatch::SameName;
     std::optional<std::int64_t> no = m_store.AddReport(report);
     if (!no) {
         return Broken("011", "report could not be stored");
     }
     return Answered("011", TagField("RESULT", Cp949(kAccepted)),
-                    std::string(kAccepted) + " no " + std::to_string(*no) + " " + Utf8(report.title));
+                    std::string(kAccepted) + " no " + std::to_string(*no) + " " + Utf8(report.title) +
+                        (report.verified ? "" : ", caller not confirmed"));
 }
 
 CentreReply CentreService::History(const std::string& request) const {

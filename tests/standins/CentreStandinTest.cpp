@@ -134,7 +134,7 @@ TEST_F(CentreStandinTest, AnnouncesItsVersionAndFindsPostalCodes) {
     EXPECT_TRUE(ReadTagList(reader, reply, "ZIP", {"ZCODE", "ADDR1", "ADDR2"}).empty());
 }
 
-TEST_F(CentreStandinTest, ChecksRealNamesAndRemembersNewNumbers) {
+TEST_F(CentreStandinTest, ChecksRealNamesAgainstTheRegisterAlone) {
     auto check = [&](const std::string& name, const std::string& ssn) {
         const std::string reply = Exchange(RealNameCheck(name, Encrypted(ssn)));
         EXPECT_EQ(1, reader.CheckWork(reply, 4)) << reply;
@@ -143,8 +143,15 @@ TEST_F(CentreStandinTest, ChecksRealNamesAndRemembersNewNumbers) {
     EXPECT_EQ("1", check(hong.name, hong.ssn));
     EXPECT_EQ("2", check(Cp("김철수"), hong.ssn)); // seeded number, another name
 
-    // An unknown number is registered with the first name it comes with.
-    EXPECT_EQ("1", check(Cp("정다은"), "9912312234567"));
+    // A check never registers: the first name that comes with an unknown number claims nothing.
+    EXPECT_EQ("3", check(Cp("정다운"), "9912312234567"));
+    EXPECT_EQ("3", check(Cp("정다은"), "9912312234567"));
+    std::string previous;
+    for (const auto& [name, ssn] : {std::pair{Cp("정다은"), "9912312234567"},
+                                    {Cp("정다은"), "0002294234567"},
+                                    {std::string("John Smith"), "9001015234567"}}) {
+        ASSERT_TRUE(store->AddResident(ssn, name, previous));
+    }
     EXPECT_EQ("1", check(Cp("정다은"), "9912312234567"));
     EXPECT_EQ("2", check(Cp("정다운"), "9912312234567"));
 
@@ -244,9 +251,18 @@ TEST_F(CentreStandinTest, RefusesBrokenRequestsAndIncompleteReports) {
     EXPECT_NE(Cp("성공"), result(hong, "", Cp("화재신고"), Cp("내용")));
     EXPECT_NE(Cp("성공"), result(hong, Cp("장소"), "", Cp("내용")));
     EXPECT_NE(Cp("성공"), result(hong, Cp("장소"), Cp("화재신고"), "  "));
-    EXPECT_NE(Cp("성공"), result({Cp("김철수"), hong.ssn}, Cp("장소"), Cp("화재신고"), Cp("내용")));
-    EXPECT_NE(Cp("성공"), result({Cp("김철수"), "8013011234567"}, Cp("장소"), Cp("화재신고"), Cp("내용")));
     EXPECT_EQ(0, store->ReportCount().value());
+
+    // Who sent a report never stops it: a name the register does not hold with the number, or a number that
+    // cannot be, is taken and marked for the dispatcher as not confirmed.
+    EXPECT_EQ(Cp("성공"), result({Cp("김철수"), hong.ssn}, Cp("장소"), Cp("화재신고"), Cp("내용")));
+    EXPECT_EQ(Cp("성공"), result({Cp("김철수"), "8013011234567"}, Cp("장소"), Cp("화재신고"), Cp("내용")));
+    EXPECT_EQ(Cp("성공"), result(hong, Cp("장소"), Cp("화재신고"), Cp("내용")));
+    const auto stored = store->LatestReports(10).value();
+    ASSERT_EQ(3u, stored.size());
+    EXPECT_TRUE(stored[0].verified);
+    EXPECT_FALSE(stored[1].verified);
+    EXPECT_FALSE(stored[2].verified);
 }
 
 TEST_F(CentreStandinTest, RefusesBodiesOverTheLimitWithoutWaitingForThem) {

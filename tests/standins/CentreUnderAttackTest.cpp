@@ -1,5 +1,6 @@
 // The centre stand-in as its own process, under what a network brings: crowds of idle and slow connections,
-// floods of header lines, reports larger than any client sends, forms it does not read.
+// floods of header lines, reports larger than any client sends, forms it does not read. And its resident
+// register, which requests never change.
 #include "client/env/CipherLibrary.h"
 #include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
@@ -215,6 +216,48 @@ TEST_F(CentreUnderAttackTest, AnswersAMultipartFormAndOtherStrangeRequestsWithAW
         EXPECT_NE("", Field(reply, "COMENT"));
     }
     EXPECT_TRUE(AnswersItsVersion());
+}
+
+TEST_F(CentreUnderAttackTest, OnlyTheOperatorChangesTheResidentRegister) {
+    const std::string dasom = Cp("정다솜");
+    const std::string dasomSsn = "9912312234567";
+    Start({"--resident", "정다솜,991231-2234567"});
+    EXPECT_EQ("1", CheckResult(dasom, dasomSsn));
+    EXPECT_EQ("1", CheckResult(hong, hongSsn));
+
+    // A check with an unknown number registers nobody: the next name with that number is not told "2".
+    const std::string stranger = Cp("김민수");
+    const std::string strangerSsn = "8801011234568";
+    EXPECT_EQ("3", CheckResult(stranger, strangerSsn));
+    EXPECT_EQ("3", CheckResult(stranger, strangerSsn));
+    EXPECT_EQ("3", CheckResult(Cp("김민서"), strangerSsn));
+
+    // Everybody's report is taken; the dispatcher sees who is not confirmed.
+    EXPECT_EQ(Cp("성공"), Field(Report(stranger, strangerSsn, Cp("시장 골목"), Cp("연기가 납니다")), "RESULT"));
+    EXPECT_EQ(Cp("성공"), Field(Report(hong, hongSsn, Cp("사직동 놀이터"), Cp("아이가 다쳤어요")), "RESULT"));
+    EXPECT_EQ(Cp("성공"), Field(Report(Cp("김철수"), hongSsn, Cp("사직로"), Cp("불이 났어요")), "RESULT"));
+    const std::string view = Get("/");
+    EXPECT_EQ(2u, Count(view, "본인 확인 안 됨")) << view;
+    EXPECT_NE(std::string::npos, Get("/reports/1").find("본인 확인 안 됨"));
+    EXPECT_EQ(std::string::npos, Get("/reports/2").find("본인 확인 안 됨"));
+    // The unconfirmed caller still finds the report in the history.
+    EXPECT_EQ(1u, ReadTagList(reader, Exchange(HistoryRequest(stranger, Encrypted(strangerSsn))), "CALLINFO",
+                              {"NO", "BOARDLEVEL", "NAME", "DSRADDR", "TITLE", "CONTENTS", "DATE", "PROCSTATUS"})
+                      .size());
+
+    // The operator adds the caller with the form on this machine; a page of another site cannot.
+    const std::string form = "name=%EA%B9%80%EB%AF%BC%EC%88%98&number=880101-1234568";
+    auto post = [&](const std::string& extra) {
+        return RawExchange(centre->Port(), "POST /residents HTTP/1.0\r\nHost: " + centre->Host() + "\r\n" + extra +
+                                               "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                                               std::to_string(form.size()) + "\r\n\r\n" + form);
+    };
+    EXPECT_EQ(0u, post("Origin: http://elsewhere.example\r\n").find("HTTP/1.1 403"));
+    EXPECT_EQ("3", CheckResult(stranger, strangerSsn));
+    EXPECT_EQ(0u, post("Origin: http://" + centre->Host() + "\r\n").find("HTTP/1.1 200"));
+    EXPECT_EQ("1", CheckResult(stranger, strangerSsn));
+    EXPECT_EQ("2", CheckResult(Cp("김민서"), strangerSsn));
+    EXPECT_NE(std::string::npos, Get("/residents").find("<form method=\"post\""));
 }
 
 } // namespace
