@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds and runs with. Quiet when all are present.
+# Installs the Debian packages the project builds and runs with; with "fuzz", also those of `make fuzz`.
+# Quiet when all are present.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-nanum
 )
+# Only `make fuzz` needs clang and its libFuzzer.
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
