@@ -53,8 +53,9 @@ void PrintHelp(const std::string& folder) {
                  "                      name, e.g. --resident \"홍길동,800101-1234567\"; may be repeated\n"
                  "\n"
                  "The resident register decides the real-name check (004): only a name and number it holds\n"
-                 "together pass; requests never add to it. A report (011) is always taken; one whose name and\n"
-                 "number the register does not hold is shown to the dispatcher as \"본인 확인 안 됨\".\n"
+                 "together pass; requests never add to it. A report (011) is never refused for who sent it:\n"
+                 "one whose name and number the register does not hold is taken and shown to the dispatcher\n"
+                 "as \"본인 확인 안 됨\".\n"
                  "A new database holds the postal table shipped beside the program and these residents:\n";
     for (const CentreStore::SeedResident& seed : CentreStore::SeedResidents()) {
         std::cout << "  " << std::string(seed.ssn).insert(6, "-") << "  " << seed.name << "\n";
