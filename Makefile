@@ -1,8 +1,9 @@
 # The two commands: `make run` and `make test`. Everything else here serves them.
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all run test bootstrap build build-asan test-normal test-asan bench format clean screenshots
+.PHONY: all run test bootstrap build build-asan test-normal test-asan bench format clean screenshots fuzz
 
 all: build
 
@@ -38,6 +39,11 @@ run: build
 bench: build
 	@for b in build/bench/*_bench; do QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
 
+# Every fuzz target for FUZZ_SECONDS with libFuzzer, ASan and UBSan (clang, in build-fuzz/); see scripts/fuzz.sh.
+fuzz:
+	@bash scripts/bootstrap.sh fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash scripts/fuzz.sh
+
 # Pictures of the live client's windows, for review: build/screens/*.png.
 screenshots: build
 	@bash scripts/screenshots.sh
@@ -46,4 +52,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -1,8 +1,10 @@
-// Load and crash runs against the centre stand-in, started as a child process on a free loopback port:
+// Load, crash and attack runs against the centre stand-in, started as a child process on a free loopback port:
 //   mixed   - 50 concurrent HTTP/1.0 clients send every work code for a fixed time: requests per second
 //   burst   - 50 clients send 10,000 reports: the database must hold exactly the accepted ones
 //   crash   - the burst again, the centre killed with SIGKILL midway and restarted: no accepted report lost
-// Usage: centre_bench [mixed|burst|crash|all] [--standin PATH] [--seconds N]
+//   attack  - 1,000 idle connections and 200 slow senders (a byte of a request head every 5 s) stay open
+//             while a client asks for the version once a second: answer times and the centre's memory
+// Usage: centre_bench [mixed|burst|crash|attack|all] [--standin PATH] [--seconds N]
 // Not a test: `make bench` runs it; the numbers go into the notes of the change.
 #include "client/env/CipherLibrary.h"
 #include "client/protocol/Envelope.h"
@@ -10,7 +12,9 @@
 #include "client/protocol/TagList.h"
 #include "client/protocol/TagReader.h"
 #include "platform/Codec.h"
-#include "platform/Paths.h"
+#include "standins/centre/CentreServer.h"
+#include "support/CentreWire.h"
+#include "support/StandinProcess.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -18,19 +22,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <fstream>
 #include <httplib.h>
-#include <iterator>
+#include <memory>
 #include <regex>
 #include <set>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -40,57 +40,6 @@ constexpr int kBurstReports = 10000;
 
 std::string Cp(const std::string& utf8) {
     return platform::Utf8ToCp949(utf8).value_or("");
-}
-
-// The centre as a child process. Its log goes to a file so that it never blocks on a full pipe.
-struct Centre {
-    pid_t pid = -1;
-    int port = 0;
-};
-
-Centre StartCentre(const std::string& standin, const std::string& dataDir, const std::string& logFile) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<std::string> args = {standin, "--listen", "127.0.0.1:0",      "--data",
-                                     dataDir, "--cipher", HALVREN_KAVREL_PATH};
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    Centre centre;
-    const std::string logBefore = [&] {
-        std::ifstream in(logFile);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }();
-    if (posix_spawn(&centre.pid, standin.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-        centre.pid = -1;
-        return centre;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    const std::regex ready(R"(serving on http://127\.0\.0\.1:(\d+)/)");
-    for (int i = 0; i < 200 && centre.port == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::ifstream in(logFile);
-        std::string log(std::istreambuf_iterator<char>(in), {});
-        std::smatch match;
-        std::string fresh = log.substr(std::min(log.size(), logBefore.size()));
-        if (std::regex_search(fresh, match, ready)) {
-            centre.port = std::stoi(match[1]);
-        }
-    }
-    return centre;
-}
-
-void StopCentre(Centre& centre, int signal) {
-    if (centre.pid > 0) {
-        kill(centre.pid, signal);
-        int status = 0;
-        waitpid(centre.pid, &status, 0);
-        centre.pid = -1;
-    }
 }
 
 // The count the centre's own page shows, straight from its database.
@@ -105,6 +54,7 @@ long StoredReports(int port) {
 // One person per client, so that every client's reports fit one history reply.
 struct Person {
     std::string name, ssn, cipherSsn;
+    std::string nameUtf8;
 };
 
 std::vector<Person> People(const CipherLibrary& cipher) {
@@ -113,7 +63,8 @@ std::vector<Person> People(const CipherLibrary& cipher) {
     for (int i = 0; i < kClients; ++i) {
         char ssn[16];
         std::snprintf(ssn, sizeof ssn, "85%02d%02d1234567", 1 + i / 28, 1 + i % 28);
-        Person p{Cp(std::string("김") + syllables[i / 10] + syllables[i % 10]), ssn, ""};
+        const std::string name = std::string("김") + syllables[i / 10] + syllables[i % 10];
+        Person p{Cp(name), ssn, "", name};
         p.cipherSsn = cipher.EncryptText(p.ssn).value_or("");
         people.push_back(p);
     }
@@ -121,17 +72,7 @@ std::vector<Person> People(const CipherLibrary& cipher) {
 }
 
 std::string ReportRequest(const Person& p, const std::string& contents) {
-    return "<VESK><WORK>011</WORK><CALLER>" + TagField("NAME", p.name) + TagField("SSN", p.cipherSsn) +
-           TagField("ZIPCODE", "111010") + TagField("ADDR1", Cp("서울특별시 종로구 사직동")) + TagField("ADDR2", "12") +
-           TagField("TEL1", "02") + TagField("TEL2", "123") + TagField("TEL3", "4567") +
-           TagField("PHONE", "010-1234-5678") + TagField("EMAIL", "") + TagField("IP", "127.0.0.1") +
-           "<LANG>KO</LANG></CALLER><CALLINFO>" + TagField("DSRADDR", Cp("종로구 사직로 8")) +
-           TagField("TITLE", Cp("화재신고")) + TagField("CONTENTS", contents) + "</CALLINFO></VESK>";
-}
-
-std::string HistoryRequest(const Person& p) {
-    return "<VESK><WORK> 015</WORK>" + TagField("NAME", p.name) + TagField("SSN", p.cipherSsn) +
-           TagField("CASESET", "1") + "</VESK>";
+    return ::ReportRequest(p.name, p.cipherSsn, Cp("종로구 사직로 8"), Cp("화재신고"), contents);
 }
 
 std::string Value(const std::string& reply, const std::string& name) {
@@ -155,14 +96,23 @@ struct Context {
     int seconds = 10;
 };
 
+// The centre with every client's person in its resident register.
+std::unique_ptr<StandinProcess> StartCentre(const Context& ctx, const TempDir& dir) {
+    std::vector<std::string> residents;
+    for (const Person& p : ctx.people) {
+        residents.insert(residents.end(), {"--resident", p.nameUtf8 + "," + p.ssn});
+    }
+    return std::make_unique<StandinProcess>(ctx.standin, dir.Str() + "/data", dir.Str() + "/centre.log", residents);
+}
+
 bool Mixed(Context& ctx) {
     TempDir dir;
-    Centre centre = StartCentre(ctx.standin, dir.Str() + "/data", dir.Str() + "/centre.log");
-    if (centre.port == 0) {
+    std::unique_ptr<StandinProcess> centre = StartCentre(ctx, dir);
+    if (centre->Port() == 0) {
         std::printf("mixed: the centre did not start\n");
         return false;
     }
-    const std::string host = "127.0.0.1:" + std::to_string(centre.port);
+    const std::string host = centre->Host();
     const std::string requests[] = {VersionRequest(), "<VESK><WORK>002</WORK><DONG> " + Cp("사직") + " </DONG></VESK>"};
     std::atomic<long> ok{0}, failed{0};
     std::vector<std::vector<double>> latencies(kClients);
@@ -175,8 +125,7 @@ bool Mixed(Context& ctx) {
             transport.SetServer(host);
             TagReader reader;
             const Person& me = ctx.people[static_cast<size_t>(c)];
-            const std::string check =
-                "<VESK><WORK>004</WORK>" + TagField("NAME", me.name) + TagField("SSN", me.cipherSsn) + "</VESK>";
+            const std::string check = RealNameRequest(me.name, me.cipherSsn);
             // Every work code in turn; a report every fifth request.
             for (long i = 0; Clock::now() < end && i < 1'000'000; ++i) {
                 const int kind = static_cast<int>(i % 5);
@@ -184,7 +133,7 @@ bool Mixed(Context& ctx) {
                                             : kind == 1 ? requests[1]
                                             : kind == 2 ? check
                                             : kind == 3 ? ReportRequest(me, "mixed " + std::to_string(i))
-                                                        : HistoryRequest(me);
+                                                        : HistoryRequest(me.name, me.cipherSsn);
                 const int work[] = {3, 2, 4, 11, 15};
                 const Clock::time_point sent = Clock::now();
                 const std::string reply = transport.Send(request) ? transport.Receive() : "";
@@ -201,7 +150,7 @@ bool Mixed(Context& ctx) {
         t.join();
     }
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    StopCentre(centre, SIGTERM);
+    centre->Stop(SIGTERM);
     std::vector<double> all;
     for (auto& l : latencies) {
         all.insert(all.end(), l.begin(), l.end());
@@ -244,17 +193,17 @@ std::vector<std::vector<std::string>> Burst(Context& ctx, int port, std::atomic<
 
 bool BurstRun(Context& ctx) {
     TempDir dir;
-    Centre centre = StartCentre(ctx.standin, dir.Str() + "/data", dir.Str() + "/centre.log");
-    if (centre.port == 0) {
+    std::unique_ptr<StandinProcess> centre = StartCentre(ctx, dir);
+    if (centre->Port() == 0) {
         std::printf("burst: the centre did not start\n");
         return false;
     }
     std::atomic<long> accepted{0}, failed{0};
     const Clock::time_point start = Clock::now();
-    Burst(ctx, centre.port, accepted, failed);
+    Burst(ctx, centre->Port(), accepted, failed);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    const long stored = StoredReports(centre.port);
-    StopCentre(centre, SIGTERM);
+    const long stored = StoredReports(centre->Port());
+    centre->Stop(SIGTERM);
     std::printf("burst: %d reports from %d clients in %.1f s (%.0f reports/s): %ld accepted, %ld failed, "
                 "%ld in the database\n",
                 kBurstReports, kClients, elapsed, static_cast<double>(accepted.load()) / elapsed, accepted.load(),
@@ -264,37 +213,37 @@ bool BurstRun(Context& ctx) {
 
 bool CrashRun(Context& ctx) {
     TempDir dir;
-    const std::string data = dir.Str() + "/data";
-    const std::string log = dir.Str() + "/centre.log";
-    Centre centre = StartCentre(ctx.standin, data, log);
-    if (centre.port == 0) {
+    std::unique_ptr<StandinProcess> centre = StartCentre(ctx, dir);
+    if (centre->Port() == 0) {
         std::printf("crash: the centre did not start\n");
         return false;
     }
     std::atomic<long> accepted{0}, failed{0};
     std::vector<std::vector<std::string>> markers;
-    std::thread burst([&] { markers = Burst(ctx, centre.port, accepted, failed); });
+    std::thread burst([&] { markers = Burst(ctx, centre->Port(), accepted, failed); });
     // Kill the centre once about a third of the burst is in, without warning.
     for (int i = 0; i < 3000 && accepted < kBurstReports / 3; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const pid_t killed = centre.pid;
-    StopCentre(centre, SIGKILL);
+    const pid_t killed = centre->Pid();
+    centre->Stop(SIGKILL);
     burst.join();
 
-    Centre again = StartCentre(ctx.standin, data, log);
-    if (again.port == 0) {
+    std::unique_ptr<StandinProcess> again = StartCentre(ctx, dir);
+    if (again->Port() == 0) {
         std::printf("crash: the centre did not start again\n");
         return false;
     }
     HttpTransport transport;
-    transport.SetServer("127.0.0.1:" + std::to_string(again.port));
+    transport.SetServer(again->Host());
     TagReader reader;
     long missing = 0;
     long listed = 0;
     for (int c = 0; c < kClients; ++c) {
-        const std::string reply =
-            transport.Send(HistoryRequest(ctx.people[static_cast<size_t>(c)])) ? transport.Receive() : "";
+        const std::string reply = transport.Send(HistoryRequest(ctx.people[static_cast<size_t>(c)].name,
+                                                                ctx.people[static_cast<size_t>(c)].cipherSsn))
+                                      ? transport.Receive()
+                                      : "";
         std::set<std::string> found;
         for (const auto& entry : ReadTagList(reader, reply, "CALLINFO", {"NO", "CONTENTS"})) {
             found.insert(entry[1]);
@@ -304,19 +253,95 @@ bool CrashRun(Context& ctx) {
             missing += found.count(marker) == 0 ? 1 : 0;
         }
     }
-    const long stored = StoredReports(again.port);
-    StopCentre(again, SIGTERM);
+    const long stored = StoredReports(again->Port());
+    again->Stop(SIGTERM);
     std::printf("crash: centre (pid %d) killed with SIGKILL after %ld accepted reports; after the restart the "
                 "database holds %ld reports (%ld listed back), %ld accepted reports missing\n",
                 static_cast<int>(killed), accepted.load(), stored, listed, missing);
     return missing == 0 && stored >= accepted;
 }
 
+bool AttackRun(Context& ctx) {
+    constexpr int kIdle = 1000;
+    constexpr int kSlow = 200;
+    constexpr long kIdleMs = CentreServer::kIdleSeconds * 1000L;
+    constexpr long kRequestMs = CentreServer::kRequestSeconds * 1000L;
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+    TempDir dir;
+    std::unique_ptr<StandinProcess> centre = StartCentre(ctx, dir);
+    if (centre->Port() == 0) {
+        std::printf("attack: the centre did not start\n");
+        return false;
+    }
+    const long memoryBefore = centre->ResidentKilobytes();
+    std::vector<int> idle, slow;
+    for (int i = 0; i < kIdle + kSlow; ++i) {
+        const int fd = OpenLoopback(centre->Port());
+        if (fd >= 0) {
+            (i < kIdle ? idle : slow).push_back(fd);
+        }
+    }
+    const std::string head =
+        "POST /Morvane/vesk/VeskManager.jsp HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 40\r\n\r\n";
+    size_t sent = 0;
+    HttpTransport transport;
+    transport.SetServer(centre->Host());
+    TagReader reader;
+    std::vector<double> latencies;
+    int answered = 0;
+    long memoryMax = memoryBefore;
+    // The idle connections are all open for the centre's idle limit; measure inside it.
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastByte = start - std::chrono::seconds(5);
+    while (Clock::now() - start < std::chrono::milliseconds(kIdleMs - 1000)) {
+        if (Clock::now() - lastByte >= std::chrono::seconds(5)) {
+            for (int fd : slow) {
+                send(fd, head.data() + sent % head.size(), 1, MSG_NOSIGNAL);
+            }
+            ++sent;
+            lastByte = Clock::now();
+        }
+        const Clock::time_point asked = Clock::now();
+        const std::string reply = transport.Send(VersionRequest()) ? transport.Receive() : "";
+        latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
+        answered += reader.CheckWork(reply, 3) == 1 ? 1 : 0;
+        memoryMax = std::max(memoryMax, centre->ResidentKilobytes());
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    // Past the idle limit the centre has closed the idle connections; past the request limit the slow ones too.
+    auto closedByCentre = [&](const std::vector<int>& fds, long afterMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(afterMs) - (Clock::now() - start));
+        int closed = 0;
+        for (int fd : fds) {
+            char byte;
+            closed += recv(fd, &byte, 1, MSG_DONTWAIT) == 0 ? 1 : 0;
+            close(fd);
+        }
+        return closed;
+    };
+    const int idleClosed = closedByCentre(idle, kIdleMs + 2000);
+    const int slowClosed = closedByCentre(slow, kRequestMs + 2000);
+    centre->Stop(SIGTERM);
+    const size_t asked = latencies.size();
+    const double worst = Percentile(latencies, 1.0);
+    std::printf("attack: %zu idle and %zu slow connections open; version asked %zu times, answered %d, p50 %.2f ms, "
+                "worst %.2f ms; centre memory %.1f MB before, at most %.1f MB during; the centre closed %d of %zu "
+                "idle connections within %ld s and %d of %zu slow ones within %ld s\n",
+                idle.size(), slow.size(), asked, answered, Percentile(latencies, 0.5), worst,
+                static_cast<double>(memoryBefore) / 1024, static_cast<double>(memoryMax) / 1024, idleClosed,
+                idle.size(), (kIdleMs + 2000) / 1000, slowClosed, slow.size(), (kRequestMs + 2000) / 1000);
+    return idle.size() == kIdle && slow.size() == kSlow && answered == static_cast<int>(asked) && worst < 1000 &&
+           memoryMax < 100 * 1024 && idleClosed == kIdle && slowClosed == kSlow;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     Context ctx;
-    ctx.standin = platform::ExecutableFolder() + "../standins/centre-standin";
+    ctx.standin = HALVREN_CENTRE_STANDIN;
     std::string which = "all";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -343,6 +368,9 @@ int main(int argc, char** argv) {
     }
     if (which == "crash" || which == "all") {
         good = CrashRun(ctx) && good;
+    }
+    if (which == "attack" || which == "all") {
+        good = AttackRun(ctx) && good;
     }
     std::printf("centre_bench: %s\n", good ? "all targets met" : "TARGET MISSED");
     return good ? 0 : 1;

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds and runs with. Quiet when all are present.
+# Installs the Debian packages the project builds and runs with; with "fuzz", also those of `make fuzz`.
+# Quiet when all are present.
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libcurl4-openssl-dev libssl-dev
-    libcpp-httplib-dev libsqlite3-dev
+    libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-nanum
 )
+# Only `make fuzz` needs clang and its libFuzzer.
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,25 +1,35 @@
 #pragma once
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
-#include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 
-namespace httplib {
-class Server;
-}
+struct MHD_Connection;
 class CentreService;
 class CentreStore;
 
-// The centre's HTTP side: the request path of the client, the help page and the dispatcher's view.
-// Serves many clients at once; writes one log line per request.
+// The centre's HTTP side: the request path of the client, the help page, the dispatcher's pages and the
+// operator's resident form. Event-driven, so that connections that send nothing or send slowly cost a little
+// memory and no worker: a few threads serve thousands of connections. Writes one log line per request.
 class CentreServer {
 public:
     static constexpr const char* kRequestPath = "/Morvane/vesk/VeskManager.jsp";
     static constexpr const char* kHelpPath = "/Morvane/vesk/Help/help.jsp";
-    static constexpr std::size_t kMaxBody = 1024 * 1024;
+    // The largest request body: ten times the largest report the client can send.
+    static constexpr std::size_t kMaxBody = 64 * 1024;
+    // The largest request head, request line and header lines together; a larger one is refused with 431.
+    static constexpr std::size_t kMaxHead = 16 * 1024;
+    static constexpr unsigned kMaxHeaderLines = 100;
+    // A connection that sends and takes nothing for this long is closed, also before its first byte.
+    static constexpr unsigned kIdleSeconds = 10;
+    // A connection that has not sent a whole request this long after it opened, or after its last answer, is
+    // closed however steadily it trickles: the client sends each request at once, and gives up after 30 s.
+    static constexpr unsigned kRequestSeconds = 30;
+    static constexpr unsigned kMaxConnections = 4000;
 
     // `helpPage` is the help page in code page 949.
     CentreServer(const CentreService& service, CentreStore& store, std::string helpPage, std::ostream& log);
@@ -29,13 +39,18 @@ public:
 
     // Binds the listening socket; port 0 takes any free port. Returns the port, or -1 when binding failed.
     int Bind(const std::string& host, int port);
-    // Serves until Stop; requests under way are finished first. False when serving could not start.
+    // Serves until Stop; a request being answered is finished first. False when serving could not start.
     bool Serve();
-    // Safe from any thread.
+    // Safe from any thread, also before Serve.
     void Stop();
 
 private:
+    struct Exchange;
+    friend struct CentreServerHooks;
+
     void Log(const std::string& line);
+    // Closes the connections past their time for a request.
+    void CloseOverdue();
 
     const CentreService& m_service;
     CentreStore& m_store;
@@ -43,10 +58,15 @@ private:
     std::ostream& m_log;
     std::mutex m_logMutex;
     std::mutex m_stopMutex;
-    std::atomic<bool> m_serveCalled{false};
-    std::atomic<bool> m_stopRequested{false};
-    std::atomic<bool> m_finished{false};
-    bool m_stopIssued = false;
+    std::condition_variable m_stopSignal;
+    bool m_stopRequested = false;
     int m_listenSocket = -1;
-    std::unique_ptr<httplib::Server> m_server;
+    bool m_socketHandedOver = false; // the library closes it from then on
+    // Every open connection: its socket and the moment its request must be in.
+    struct Open {
+        int socket;
+        std::chrono::steady_clock::time_point due;
+    };
+    std::mutex m_openMutex;
+    std::unordered_map<MHD_Connection*, Open> m_open;
 };

@@ -6,6 +6,7 @@
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/LocalTime.h"
 #include "standins/centre/ResidentCheck.h"
+#include "standins/centre/TextCut.h"
 
 #include <optional>
 #include <utility>
@@ -27,20 +28,30 @@ std::string Utf8(const std::string& cp949) {
 // A value from the request, repeated in a reply or the log: short, and without tag brackets that would
 // end the reply's field early.
 std::string Quoted(const std::string& cp949) {
-    std::string text = Utf8(cp949);
-    const bool cut = text.size() > 40;
-    if (cut) {
-        size_t end = 40;
-        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-            --end; // never in the middle of a character
-        }
-        text.resize(end);
-    }
+    bool cut = false;
+    std::string text = CutUtf8(Utf8(cp949), 40, cut);
     for (char& c : text) {
         c = c == '<' ? '[' : c == '>' ? ']' : c;
     }
     return "\"" + text + (cut ? "...\"" : "\"");
 }
+
+// The fields of a report in request order, with the most bytes (code page 949) the client can send in each.
+// Longer values come from no client of ours, and would only flood the dispatcher and the history.
+struct ReportField {
+    const char* name;
+    std::size_t maxBytes;
+    const char* label;
+};
+constexpr ReportField kReportFields[] = {
+    {"NAME", 40, "신고자 이름"}, {"SSN", 64, "주민등록번호"},
+    {"ZIPCODE", 16, "우편번호"}, {"ADDR1", 200, "주소"},
+    {"ADDR2", 100, "상세 주소"}, {"TEL1", 8, "전화 지역번호"},
+    {"TEL2", 8, "전화 국번"},    {"TEL3", 8, "전화 번호"},
+    {"PHONE", 16, "휴대전화"},   {"EMAIL", 200, "전자우편"},
+    {"IP", 64, "IP 주소"},       {"DSRADDR", CentreService::kMaxPlaceBytes, "신고 장소"},
+    {"TITLE", 16, "신고 구분"},  {"CONTENTS", CentreService::kMaxContentsBytes, "신고 내용"},
+};
 
 std::string Envelope(const std::string& code, const std::string& fields) {
     return "<VESK><WORK>" + code + "</WORK>" + fields + "</VESK>";
@@ -176,59 +187,57 @@ CentreReply CentreService::RealNameCheck(const std::string& request) const {
     if (!ssn || ssn->empty()) {
         return Refused("004", "주민등록번호를 해독할 수 없습니다.");
     }
+    // The register alone decides; a request never adds to it.
     std::string result;
     if (!IsPlausibleName(name)) {
         result = "4";
     } else if (!IsPlausibleNumber(*ssn, std::time(nullptr))) {
         result = "3";
     } else {
-        std::optional<ResidentMatch> match = m_store.CheckResident(*ssn, name, true);
+        std::optional<ResidentMatch> match = m_store.CheckResident(*ssn, name);
         if (!match) {
-            return Broken("004", "resident registry failed");
+            return Broken("004", "resident register failed");
         }
-        result = *match == ResidentMatch::OtherName ? "2" : "1";
+        result = *match == ResidentMatch::SameName ? "1" : *match == ResidentMatch::OtherName ? "2" : "3";
     }
     return Answered("004", TagField("CHECKRESULT", result), "CHECKRESULT " + result);
 }
 
 CentreReply CentreService::Report(const std::string& request) const {
-    const Fields fields = ReadFields(m_reader, request,
-                                     {"NAME", "SSN", "ZIPCODE", "ADDR1", "ADDR2", "TEL1", "TEL2", "TEL3", "PHONE",
-                                      "EMAIL", "IP", "DSRADDR", "TITLE", "CONTENTS"});
+    std::vector<const char*> names;
+    for (const ReportField& field : kReportFields) {
+        names.push_back(field.name);
+    }
+    const Fields fields = ReadFields(m_reader, request, names);
     if (auto refusal = CheckFields("011", fields)) {
         return *refusal;
     }
-    for (const std::string& value : fields.values) {
-        if (!platform::Cp949ToUtf8(value)) {
+    for (size_t i = 0; i < fields.values.size(); ++i) {
+        const ReportField& field = kReportFields[i];
+        if (fields.values[i].size() > field.maxBytes) {
+            return Refused("011", std::string(field.label) + "(" + field.name +
+                                      ") 항목이 너무 깁니다: " + std::to_string(fields.values[i].size()) +
+                                      "바이트, 최대 " + std::to_string(field.maxBytes) + "바이트입니다.");
+        }
+        if (!platform::Cp949ToUtf8(fields.values[i])) {
             return Refused("011", "신고에 읽을 수 없는 문자가 있습니다. 한글(완성형) 코드로 보내 주십시오.");
         }
     }
-    std::optional<std::string> ssn = m_cipher.DecryptText(fields.values[1]);
-    if (!ssn || ssn->empty()) {
-        return Refused("011", "주민등록번호를 해독할 수 없습니다.");
-    }
     CentreReport report;
     report.receivedAt = std::time(nullptr);
-    report.ssn = *ssn;
-    std::string* targets[] = {&report.name, nullptr,       &report.zipCode, &report.addr1,   &report.addr2,
+    std::string* targets[] = {&report.name, &report.ssn,   &report.zipCode, &report.addr1,   &report.addr2,
                               &report.tel1, &report.tel2,  &report.tel3,    &report.phone,   &report.email,
                               &report.ip,   &report.place, &report.title,   &report.contents};
     for (size_t i = 0; i < fields.values.size(); ++i) {
-        if (targets[i] != nullptr) {
-            *targets[i] = fields.values[i];
-        }
+        *targets[i] = fields.values[i];
     }
+    // A number that cannot be deciphered is kept empty: the caller is then simply not confirmed.
+    report.ssn = m_cipher.DecryptText(report.ssn).value_or("");
 
     auto refuse = [](const std::string& why) {
         const std::string result = "실패: " + why;
         return Answered("011", TagField("RESULT", Cp949(result)), result);
     };
-    if (!IsPlausibleName(report.name)) {
-        return refuse("신고자 이름이 올바르지 않습니다.");
-    }
-    if (!IsPlausibleNumber(report.ssn, report.receivedAt)) {
-        return refuse("주민등록번호가 올바르지 않습니다.");
-    }
     if (report.place.empty()) {
         return refuse("신고 장소가 비어 있습니다.");
     }
@@ -238,21 +247,20 @@ CentreReply CentreService::Report(const std::string& request) const {
     if (report.contents.empty()) {
         return refuse("신고 내용이 비어 있습니다.");
     }
-    // A number known to the centre must come with its own name; an unknown one is taken as it is, since
-    // nobody should be kept from reporting an emergency for not having registered first.
-    std::optional<ResidentMatch> match = m_store.CheckResident(report.ssn, report.name, false);
+    // An emergency report is never refused for who sent it: a caller the register does not know by this
+    // name and number is taken all the same, and shown to the dispatcher as not confirmed.
+    std::optional<ResidentMatch> match = m_store.CheckResident(report.ssn, report.name);
     if (!match) {
-        return Broken("011", "resident registry failed");
+        return Broken("011", "resident register failed");
     }
-    if (*match == ResidentMatch::OtherName) {
-        return refuse("주민등록번호와 이름이 맞지 않습니다.");
-    }
+    report.verified = *match == ResidentMatch::SameName;
     std::optional<std::int64_t> no = m_store.AddReport(report);
     if (!no) {
         return Broken("011", "report could not be stored");
     }
     return Answered("011", TagField("RESULT", Cp949(kAccepted)),
-                    std::string(kAccepted) + " no " + std::to_string(*no) + " " + Utf8(report.title));
+                    std::string(kAccepted) + " no " + std::to_string(*no) + " " + Utf8(report.title) +
+                        (report.verified ? "" : ", caller not confirmed"));
 }
 
 CentreReply CentreService::History(const std::string& request) const {

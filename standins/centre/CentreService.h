@@ -3,6 +3,7 @@
 #include "client/protocol/TagReader.h"
 
 #include <array>
+#include <cstddef>
 #include <ctime>
 #include <string>
 
@@ -31,6 +32,10 @@ class CentreService {
 public:
     static constexpr int kMaxPostalEntries = 200;
     static constexpr int kMaxHistoryEntries = 200;
+    // The longest place and detail of a report, in code page 949 bytes: the client's edits hold 50 and 2,000
+    // characters, and a medical report's detail starts with a patient section of up to 232 characters more.
+    static constexpr std::size_t kMaxPlaceBytes = 2 * 50;
+    static constexpr std::size_t kMaxContentsBytes = 2 * (2000 + 250);
 
     CentreService(CentreSettings settings, CentreStore& store, const CipherLibrary& cipher);
 

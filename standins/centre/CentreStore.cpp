@@ -47,7 +47,8 @@ CREATE TABLE IF NOT EXISTS reports (
     received_at INTEGER NOT NULL,
     ssn TEXT NOT NULL, name BLOB NOT NULL, zipcode BLOB, addr1 BLOB, addr2 BLOB,
     tel1 BLOB, tel2 BLOB, tel3 BLOB, phone BLOB, email BLOB, ip BLOB,
-    dsraddr BLOB NOT NULL, title BLOB NOT NULL, contents BLOB NOT NULL
+    dsraddr BLOB NOT NULL, title BLOB NOT NULL, contents BLOB NOT NULL,
+    verified INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX IF NOT EXISTS reports_by_person ON reports (ssn, name, no);
 CREATE TABLE IF NOT EXISTS postal (
@@ -57,7 +58,10 @@ CREATE TABLE IF NOT EXISTS postal (
 )";
 
 constexpr const char* kReportColumns = "no, received_at, ssn, name, zipcode, addr1, addr2, tel1, tel2, tel3, phone, "
-                                       "email, ip, dsraddr, title, contents";
+                                       "email, ip, dsraddr, title, contents, verified";
+
+// The database layout this code writes; older databases are brought up to it when opened.
+constexpr int kSchemaVersion = 1;
 
 CentreReport ReadReport(Statement& row) {
     CentreReport r;
@@ -69,6 +73,7 @@ CentreReport ReadReport(Statement& row) {
     for (std::string* text : texts) {
         *text = row.Column(column++);
     }
+    r.verified = row.ColumnInt(column) != 0;
     return r;
 }
 
@@ -190,10 +195,15 @@ std::unique_ptr<CentreStore> CentreStore::Open(const std::filesystem::path& data
             row.Blob(2, platform::Utf8ToCp949(seed.name).value_or(""));
             ok = ok && row.Step() == SQLITE_DONE;
         }
+        ok = ok && store->Execute(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
         if (!ok || !store->Execute("COMMIT")) {
             error = "cannot fill " + path + ": " + sqlite3_errmsg(db);
             return nullptr;
         }
+    }
+    if (!store->Migrate()) {
+        error = "cannot bring " + path + " up to date: " + sqlite3_errmsg(db);
+        return nullptr;
     }
     return store;
 }
@@ -202,38 +212,72 @@ bool CentreStore::Execute(const char* sql) {
     return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-std::optional<ResidentMatch> CentreStore::CheckResident(const std::string& ssn, const std::string& name,
-                                                        bool registerUnknown) {
+bool CentreStore::Migrate() {
+    Statement version(m_db, "PRAGMA user_version");
+    if (!version.Ok() || version.Step() != SQLITE_ROW) {
+        return false;
+    }
+    if (version.ColumnInt(0) >= kSchemaVersion) {
+        return true;
+    }
+    // Version 0 let any request register an unknown number under the first name it came with; those
+    // entries are claims, not the register. Only the seeded residents (registered at 0) stay.
+    Statement column(m_db, "SELECT COUNT(*) FROM pragma_table_info('reports') WHERE name = 'verified'");
+    if (!column.Ok() || column.Step() != SQLITE_ROW) {
+        return false;
+    }
+    const bool hasColumn = column.ColumnInt(0) > 0;
+    return Execute("BEGIN") &&
+           (hasColumn || Execute("ALTER TABLE reports ADD COLUMN verified INTEGER NOT NULL DEFAULT 0")) &&
+           Execute("DELETE FROM residents WHERE registered_at <> 0") &&
+           Execute("UPDATE reports SET verified = EXISTS (SELECT 1 FROM residents r "
+                   "WHERE r.ssn = reports.ssn AND r.name = reports.name)") &&
+           Execute(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str()) && Execute("COMMIT");
+}
+
+std::optional<ResidentMatch> CentreStore::CheckResident(const std::string& ssn, const std::string& name) {
     std::lock_guard lock(m_mutex);
     Statement find(m_db, "SELECT name FROM residents WHERE ssn = ?");
     if (!find.Ok()) {
         return std::nullopt;
     }
     find.Text(1, ssn);
-    int step = find.Step();
+    const int step = find.Step();
     if (step == SQLITE_ROW) {
         return find.Column(0) == name ? ResidentMatch::SameName : ResidentMatch::OtherName;
     }
-    if (step != SQLITE_DONE) {
-        return std::nullopt;
+    return step == SQLITE_DONE ? std::optional(ResidentMatch::Unknown) : std::nullopt;
+}
+
+bool CentreStore::AddResident(const std::string& ssn, const std::string& name, std::string& previous) {
+    std::lock_guard lock(m_mutex);
+    previous.clear();
+    Statement find(m_db, "SELECT name FROM residents WHERE ssn = ?");
+    if (!find.Ok()) {
+        return false;
     }
-    if (!registerUnknown) {
-        return ResidentMatch::Unknown;
+    find.Text(1, ssn);
+    const int step = find.Step();
+    if (step == SQLITE_ROW) {
+        previous = find.Column(0);
+    } else if (step != SQLITE_DONE) {
+        return false;
     }
-    Statement add(m_db, "INSERT INTO residents (ssn, name, registered_at) VALUES (?, ?, strftime('%s','now'))");
+    Statement add(m_db, "INSERT INTO residents (ssn, name, registered_at) VALUES (?, ?, strftime('%s','now')) "
+                        "ON CONFLICT (ssn) DO UPDATE SET name = excluded.name, registered_at = excluded.registered_at");
     if (!add.Ok()) {
-        return std::nullopt;
+        return false;
     }
     add.Text(1, ssn);
     add.Blob(2, name);
-    return add.Step() == SQLITE_DONE ? std::optional(ResidentMatch::Registered) : std::nullopt;
+    return add.Step() == SQLITE_DONE;
 }
 
 std::optional<std::int64_t> CentreStore::AddReport(const CentreReport& r) {
     std::lock_guard lock(m_mutex);
     Statement add(m_db, "INSERT INTO reports (received_at, ssn, name, zipcode, addr1, addr2, tel1, tel2, tel3, "
-                        "phone, email, ip, dsraddr, title, contents) "
-                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                        "phone, email, ip, dsraddr, title, contents, verified) "
+                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!add.Ok()) {
         return std::nullopt;
     }
@@ -245,6 +289,7 @@ std::optional<std::int64_t> CentreStore::AddReport(const CentreReport& r) {
     for (const std::string* text : texts) {
         add.Blob(index++, *text);
     }
+    add.Int(index, r.verified ? 1 : 0);
     if (add.Step() != SQLITE_DONE) {
         return std::nullopt;
     }
@@ -281,6 +326,12 @@ std::optional<std::vector<CentreReport>> CentreStore::ReportsOf(const std::strin
     std::string sql =
         std::string("SELECT ") + kReportColumns + " FROM reports WHERE ssn = ? AND name = ? ORDER BY no DESC LIMIT ?";
     return QueryReports(sql.c_str(), {ssn, name}, limit);
+}
+
+std::optional<std::vector<CentreReport>> CentreStore::ReportByNo(std::int64_t no) {
+    // The number goes in as text; SQLite compares it with the integer column as a number.
+    std::string sql = std::string("SELECT ") + kReportColumns + " FROM reports WHERE no = ? LIMIT ?";
+    return QueryReports(sql.c_str(), {std::to_string(no)}, 1);
 }
 
 std::optional<std::vector<CentreReport>> CentreStore::LatestReports(int limit) {

@@ -114,3 +114,21 @@ bool IsPlausibleName(const std::string& cp949Name) {
     }
     return true;
 }
+
+std::optional<Resident> ReadResident(std::string_view nameUtf8, std::string_view number, std::time_t today,
+                                     std::string& error) {
+    std::string digits(number);
+    if (digits.size() == 14 && digits[6] == '-') {
+        digits.erase(6, 1);
+    }
+    std::optional<std::string> name = platform::Utf8ToCp949(nameUtf8);
+    if (!name || !IsPlausibleName(*name)) {
+        error = "이름은 한글 2~10자나 영문 2~20자로 적어 주십시오.";
+        return std::nullopt;
+    }
+    if (!IsPlausibleNumber(digits, today)) {
+        error = "주민등록번호는 생년월일이 맞는 13자리(예: 800101-1234567)로 적어 주십시오.";
+        return std::nullopt;
+    }
+    return Resident{digits, *name};
+}

@@ -6,15 +6,19 @@
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"
+#include "standins/centre/ResidentCheck.h"
 
 #include <csignal>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <pthread.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -24,11 +28,12 @@ struct Options {
     std::string dataDir = "centre-data";
     std::string cipherPath;
     CentreSettings settings;
+    std::vector<Resident> residents; // added to the register at start
 };
 
 void PrintHelp(const std::string& folder) {
     std::cout << "Usage: centre-standin [--listen HOST:PORT] [--data DIR] [--version TEXT] [--cipher PATH]\n"
-                 "                      [--progress A,B,C]\n"
+                 "                      [--progress A,B,C] [--resident NAME,NUMBER]...\n"
                  "\n"
                  "Stands in for the reporting centre's server: answers the client's requests on\n"
                  "POST /Morvane/vesk/VeskManager.jsp, serves the help page on /Morvane/vesk/Help/help.jsp\n"
@@ -43,13 +48,20 @@ void PrintHelp(const std::string& folder) {
               << "../dist/libKavrel.so)\n"
                  "  --progress A,B,C    seconds after receipt at which a report is taken on (접수), a crew is\n"
                  "                      sent (출동) and the case is closed (처리완료); default 10,60,180\n"
+                 "  --resident NAME,NUMBER\n"
+                 "                      adds a resident to the register, or gives a registered number this\n"
+                 "                      name, e.g. --resident \"홍길동,800101-1234567\"; may be repeated\n"
                  "\n"
+                 "The resident register decides the real-name check (004): only a name and number it holds\n"
+                 "together pass; requests never add to it. A report (011) is never refused for who sent it:\n"
+                 "one whose name and number the register does not hold is taken and shown to the dispatcher\n"
+                 "as \"본인 확인 안 됨\".\n"
                  "A new database holds the postal table shipped beside the program and these residents:\n";
     for (const CentreStore::SeedResident& seed : CentreStore::SeedResidents()) {
         std::cout << "  " << std::string(seed.ssn).insert(6, "-") << "  " << seed.name << "\n";
     }
-    std::cout << "Registering one of these numbers with another name is answered as a mismatch.\n"
-                 "Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
+    std::cout << "The operator adds more with --resident, or with the form linked from the dispatcher's view\n"
+                 "(answered on this machine only). Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
 }
 
 bool ParseNumber(const std::string& text, long& value) {
@@ -93,6 +105,18 @@ std::optional<Options> ParseOptions(int argc, char** argv, const std::string& fo
                 return std::nullopt;
             }
             options.settings.version = value;
+        } else if (arg == "--resident") {
+            const size_t comma = value.rfind(',');
+            std::string why = "NAME,NUMBER wanted";
+            std::optional<Resident> resident =
+                comma == std::string::npos
+                    ? std::nullopt
+                    : ReadResident(value.substr(0, comma), value.substr(comma + 1), std::time(nullptr), why);
+            if (!resident) {
+                std::cerr << "centre-standin: --resident \"" << value << "\": " << why << "\n";
+                return std::nullopt;
+            }
+            options.residents.push_back(*resident);
         } else if (arg == "--cipher") {
             options.cipherPath = value;
         } else if (arg == "--progress") {
@@ -152,6 +176,23 @@ int main(int argc, char** argv) {
     if (!store) {
         std::cerr << "centre-standin: " << error << "\n";
         return 1;
+    }
+    for (const Resident& resident : options->residents) {
+        std::string previous;
+        if (!store->AddResident(resident.ssn, resident.name, previous)) {
+            std::cerr << "centre-standin: cannot write the resident register in " << options->dataDir << "\n";
+            return 1;
+        }
+        std::cout << "centre-standin: resident " << resident.ssn.substr(0, 6) << "-" << resident.ssn[6] << "****** "
+                  << platform::Cp949ToUtf8(resident.name).value_or("?") << " in the register" << std::endl;
+    }
+
+    // Every connection is a file descriptor: take what the system allows, so that a crowd of idle
+    // connections meets the server's own limit and not the process's.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
     }
 
     // SIGINT and SIGTERM are taken by one thread, which stops the server; no other thread sees them.

@@ -185,8 +185,9 @@ TEST_F(ClientAppTest, WithPersonsTheReportPageOpensAndTheMenuFollowsThePage) {
     ExpectPage(window, 1, {true, false, true, "left_Step_selectUser.bmp"});
     QTest::mouseClick(window.ButtonAt(MainDialog::kReport), Qt::LeftButton);
     ExpectPage(window, 0, {false, true, true, "left_Step_SendCall.bmp"});
+    // The report page has selected its first person: the user information page opens that person to edit.
     app->ChangePage(2);
-    ExpectPage(window, 2, {false, false, false, "left_Step_registUser.bmp"});
+    ExpectPage(window, 2, {false, false, false, "left_Step_modifyUser.bmp"});
     app->ChangePage(3);
     ExpectPage(window, 3, {true, true, false, "left_Step_history.bmp"});
     app->ChangePage(7); // not a page: nothing happens

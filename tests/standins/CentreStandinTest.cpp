@@ -9,21 +9,17 @@
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"
+#include "support/CentreWire.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <atomic>
-#include <netinet/in.h>
-#include <poll.h>
 #include <regex>
 #include <set>
 #include <sqlite3.h>
 #include <sstream>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -40,27 +36,6 @@ std::string PostalTable() {
         table += std::to_string(300000 + i) + "\t대전광역시 서구 둔산동\t" + std::to_string(i) + "번지\n";
     }
     return table;
-}
-
-// Raw HTTP over a socket, for what the client's transport never sends.
-std::string RawExchange(int port, const std::string& bytes) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
-        pollfd wait{fd, POLLIN, 0};
-        char buffer[4096];
-        ssize_t got;
-        while (poll(&wait, 1, 5000) == 1 && (got = recv(fd, buffer, sizeof buffer, 0)) > 0) {
-            reply.append(buffer, static_cast<size_t>(got));
-        }
-    }
-    close(fd);
-    return reply;
 }
 
 struct Person {
@@ -105,23 +80,14 @@ protected:
     }
     std::string Encrypted(const std::string& ssn) const { return cipher.EncryptText(ssn).value(); }
 
-    // The request texts exactly as the client's pages build them.
     std::string RealNameCheck(const std::string& name, const std::string& cipherSsn) const {
-        return "<VESK><WORK>004</WORK>" + TagField("NAME", name) + TagField("SSN", cipherSsn) + "</VESK>";
+        return RealNameRequest(name, cipherSsn);
     }
     std::string ReportRequest(const Person& p, const std::string& place, const std::string& title,
                               const std::string& contents) const {
-        return "<VESK><WORK>011</WORK><CALLER>" + TagField("NAME", p.name) + TagField("SSN", Encrypted(p.ssn)) +
-               TagField("ZIPCODE", "111010") + TagField("ADDR1", Cp("서울특별시 종로구 사직동")) +
-               TagField("ADDR2", Cp("12번지 [2층]")) + TagField("TEL1", "02") + TagField("TEL2", "123") +
-               TagField("TEL3", "4567") + TagField("PHONE", "010-1234-5678") + TagField("EMAIL", "") +
-               TagField("IP", "192.168.0.10") + "<LANG>KO</LANG></CALLER><CALLINFO>" + TagField("DSRADDR", place) +
-               TagField("TITLE", title) + TagField("CONTENTS", contents) + "</CALLINFO></VESK>";
+        return ::ReportRequest(p.name, Encrypted(p.ssn), place, title, contents);
     }
-    std::string HistoryRequest(const Person& p) const {
-        return "<VESK><WORK> 015</WORK>" + TagField("NAME", p.name) + TagField("SSN", Encrypted(p.ssn)) +
-               TagField("CASESET", "1") + "</VESK>";
-    }
+    std::string HistoryRequest(const Person& p) const { return ::HistoryRequest(p.name, Encrypted(p.ssn)); }
     std::vector<std::vector<std::string>> History(const Person& p) {
         const std::string reply = Exchange(HistoryRequest(p));
         EXPECT_EQ(1, reader.CheckWork(reply, 15)) << reply;
@@ -168,7 +134,7 @@ TEST_F(CentreStandinTest, AnnouncesItsVersionAndFindsPostalCodes) {
     EXPECT_TRUE(ReadTagList(reader, reply, "ZIP", {"ZCODE", "ADDR1", "ADDR2"}).empty());
 }
 
-TEST_F(CentreStandinTest, ChecksRealNamesAndRemembersNewNumbers) {
+TEST_F(CentreStandinTest, ChecksRealNamesAgainstTheRegisterAlone) {
     auto check = [&](const std::string& name, const std::string& ssn) {
         const std::string reply = Exchange(RealNameCheck(name, Encrypted(ssn)));
         EXPECT_EQ(1, reader.CheckWork(reply, 4)) << reply;
@@ -177,8 +143,15 @@ TEST_F(CentreStandinTest, ChecksRealNamesAndRemembersNewNumbers) {
     EXPECT_EQ("1", check(hong.name, hong.ssn));
     EXPECT_EQ("2", check(Cp("김철수"), hong.ssn)); // seeded number, another name
 
-    // An unknown number is registered with the first name it comes with.
-    EXPECT_EQ("1", check(Cp("정다은"), "9912312234567"));
+    // A check never registers: the first name that comes with an unknown number claims nothing.
+    EXPECT_EQ("3", check(Cp("정다운"), "9912312234567"));
+    EXPECT_EQ("3", check(Cp("정다은"), "9912312234567"));
+    std::string previous;
+    for (const auto& [name, ssn] : {std::pair{Cp("정다은"), "9912312234567"},
+                                    {Cp("정다은"), "0002294234567"},
+                                    {std::string("John Smith"), "9001015234567"}}) {
+        ASSERT_TRUE(store->AddResident(ssn, name, previous));
+    }
     EXPECT_EQ("1", check(Cp("정다은"), "9912312234567"));
     EXPECT_EQ("2", check(Cp("정다운"), "9912312234567"));
 
@@ -278,19 +251,30 @@ TEST_F(CentreStandinTest, RefusesBrokenRequestsAndIncompleteReports) {
     EXPECT_NE(Cp("성공"), result(hong, "", Cp("화재신고"), Cp("내용")));
     EXPECT_NE(Cp("성공"), result(hong, Cp("장소"), "", Cp("내용")));
     EXPECT_NE(Cp("성공"), result(hong, Cp("장소"), Cp("화재신고"), "  "));
-    EXPECT_NE(Cp("성공"), result({Cp("김철수"), hong.ssn}, Cp("장소"), Cp("화재신고"), Cp("내용")));
-    EXPECT_NE(Cp("성공"), result({Cp("김철수"), "8013011234567"}, Cp("장소"), Cp("화재신고"), Cp("내용")));
     EXPECT_EQ(0, store->ReportCount().value());
+
+    // Who sent a report never stops it: a name the register does not hold with the number, or a number that
+    // cannot be, is taken and marked for the dispatcher as not confirmed.
+    EXPECT_EQ(Cp("성공"), result({Cp("김철수"), hong.ssn}, Cp("장소"), Cp("화재신고"), Cp("내용")));
+    EXPECT_EQ(Cp("성공"), result({Cp("김철수"), "8013011234567"}, Cp("장소"), Cp("화재신고"), Cp("내용")));
+    EXPECT_EQ(Cp("성공"), result(hong, Cp("장소"), Cp("화재신고"), Cp("내용")));
+    const auto stored = store->LatestReports(10).value();
+    ASSERT_EQ(3u, stored.size());
+    EXPECT_TRUE(stored[0].verified);
+    EXPECT_FALSE(stored[1].verified);
+    EXPECT_FALSE(stored[2].verified);
 }
 
-TEST_F(CentreStandinTest, RefusesBodiesOverOneMegabyteWithoutWaitingForThem) {
+TEST_F(CentreStandinTest, RefusesBodiesOverTheLimitWithoutWaitingForThem) {
     // Only the headers are sent: the refusal must come although the announced body never arrives.
-    const std::string reply = RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n"
-                                                "Content-Type: application/x-www-form-urlencoded\r\n"
-                                                "Content-Length: 1048577\r\n\r\nStrRequest=<VESK>");
+    const std::string reply =
+        RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n"
+                          "Content-Type: application/x-www-form-urlencoded\r\n"
+                          "Content-Length: " +
+                              std::to_string(CentreServer::kMaxBody + 1) + "\r\n\r\nStrRequest=<VESK>");
     EXPECT_NE(std::string::npos, reply.find("<WORK>999</WORK>")) << reply;
 
-    // Exactly one megabyte is still read and answered.
+    // A body of exactly the limit is still read and answered.
     std::string body = "StrRequest=<VESK><WORK>003</WORK></VESK>";
     body.resize(CentreServer::kMaxBody, ' ');
     const std::string answered = RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nContent-Length: " +

@@ -1,30 +1,26 @@
 #pragma once
 
+#include "support/StandinProcess.h"
 #include "support/TempDir.h"
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
-// The real centre stand-in as a child process on a free loopback port, with a fresh database of its own and
-// the real cipher library; stopped when the object goes. Its output goes to a log file in its folder.
+// The real centre stand-in with a fresh database in a folder of its own, stopped when the object goes; and
+// a look into that database as an operator would take it.
 class CentreProcess {
 public:
     explicit CentreProcess(const std::vector<std::string>& extraArguments = {});
-    ~CentreProcess();
-    CentreProcess(const CentreProcess&) = delete;
-    CentreProcess& operator=(const CentreProcess&) = delete;
 
-    // False when it did not come up within ten seconds.
-    bool Running() const { return m_port != 0; }
-    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    // False when it did not come up.
+    bool Running() const { return m_process.Port() != 0; }
+    std::string Host() const { return m_process.Host(); }
     std::string Log() const { return m_dir.Read("centre.log"); }
 
-    // The rows a query of its database gives, every column as text (a separate reader, as an operator would).
+    // The rows a query of its database gives, every column as text.
     std::vector<std::vector<std::string>> Query(const std::string& sql) const;
 
 private:
     TempDir m_dir;
-    pid_t m_pid = -1;
-    int m_port = 0;
+    StandinProcess m_process;
 };

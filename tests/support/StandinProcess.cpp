@@ -1,0 +1,83 @@
+#include "support/StandinProcess.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+StandinProcess::StandinProcess(const std::string& program, const std::string& dataDir, const std::string& logFile,
+                               const std::vector<std::string>& extraArgs) {
+    std::vector<std::string> args = {program, "--listen", "127.0.0.1:0",      "--data",
+                                     dataDir, "--cipher", HALVREN_KAVREL_PATH};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    // A restart appends to the same log; only what comes after counts.
+    const size_t logBefore = ReadAll(logFile).size();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const bool spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!spawned) {
+        m_pid = -1;
+        return;
+    }
+    const std::regex ready(R"(serving on http://127\.0\.0\.1:(\d+)/)");
+    for (int i = 0; i < 400 && m_port == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        const std::string log = ReadAll(logFile);
+        const std::string fresh = log.substr(std::min(log.size(), logBefore));
+        std::smatch match;
+        if (std::regex_search(fresh, match, ready)) {
+            m_port = std::stoi(match[1]);
+        }
+        if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+            m_pid = -1; // it ended without serving
+            return;
+        }
+    }
+}
+
+StandinProcess::~StandinProcess() {
+    Stop(SIGTERM);
+}
+
+void StandinProcess::Stop(int signal) {
+    if (m_pid > 0) {
+        kill(m_pid, signal);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+}
+
+long StandinProcess::ResidentKilobytes() const {
+    std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
