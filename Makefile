@@ -41,6 +41,7 @@ bench: build
 # Pictures of the message box and of the skin on real controls, for review: build/screens/*.png.
 screenshots: build
 	cd build && QT_QPA_PLATFORM=offscreen ./assets/skin-painter/halvren_screens dist screens
+	cd build && QT_QPA_PLATFORM=offscreen ./updater/halvren_updater_screens screens
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
