@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libcurl4-openssl-dev libssl-dev
     libcpp-httplib-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-nanum
+    fonts-nanum openssl
 )
 
 missing=()
