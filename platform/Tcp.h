@@ -43,8 +43,6 @@ public:
 private:
     friend class TcpListener;
     explicit TcpConnection(int fd, const std::atomic<bool>* stop) : m_fd(fd), m_stop(stop) {}
-    // Waits until the socket is ready for `events`; Ok, TimedOut, Failed or Stopped.
-    Result Wait(short events, long long deadlineMs);
 
     int m_fd = -1;
     const std::atomic<bool>* m_stop = nullptr;

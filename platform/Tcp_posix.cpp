@@ -39,10 +39,25 @@ std::string ToText(const sockaddr_in& address) {
     return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
-// Whole blocks go out in one call each, so holding back small writes would only add delay.
-void TuneStream(int fd) {
+// A connected stream blocks in its calls, which costs least while data flows, but never longer than a tenth of
+// a second, so that the time limits and the stop flag are looked at. Whole blocks go out in one call each, so
+// holding back small writes would only add delay.
+bool TuneStream(int fd) {
     const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    const timeval slice{0, static_cast<suseconds_t>(kStopCheckMs * 1000)};
+    const int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 &&
+           setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof slice) == 0 &&
+           setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &slice, sizeof slice) == 0 &&
+           setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
+}
+
+// Ok while the call may go on; Stopped or TimedOut when it must end.
+TcpConnection::Result GoOn(long long deadlineMs, const std::atomic<bool>* stop) {
+    if (stop != nullptr && stop->load()) {
+        return TcpConnection::Result::Stopped;
+    }
+    return NowMs() < deadlineMs ? TcpConnection::Result::Ok : TcpConnection::Result::TimedOut;
 }
 
 // Waits for `events` on `fd` until `deadlineMs`, looking at `stop` every tenth of a second when there is one.
@@ -103,36 +118,28 @@ std::unique_ptr<TcpConnection> TcpConnection::Connect(const std::string& host, i
             return nullptr;
         }
     }
-    TuneStream(fd);
+    if (!TuneStream(fd)) {
+        error = ConnectError::Socket;
+        return nullptr;
+    }
     error = ConnectError::None;
     return connection;
-}
-
-TcpConnection::Result TcpConnection::Wait(short events, long long deadlineMs) {
-    return WaitFor(m_fd, events, deadlineMs, m_stop);
 }
 
 TcpConnection::Result TcpConnection::SendAll(const void* data, std::size_t size, long timeLimitMs) {
     const long long deadline = NowMs() + timeLimitMs;
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t n = send(m_fd, bytes, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (const Result state = GoOn(deadline, m_stop); state != Result::Ok) {
+            return state;
+        }
+        const ssize_t n = send(m_fd, bytes, size, MSG_NOSIGNAL);
         if (n > 0) {
             bytes += n;
             size -= static_cast<std::size_t>(n);
-            continue;
+        } else if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return (errno == EPIPE || errno == ECONNRESET) ? Result::Closed : Result::Failed;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const Result waited = Wait(POLLOUT, deadline);
-            if (waited != Result::Ok) {
-                return waited;
-            }
-            continue;
-        }
-        return (errno == EPIPE || errno == ECONNRESET) ? Result::Closed : Result::Failed;
     }
     return Result::Ok;
 }
@@ -141,27 +148,18 @@ TcpConnection::Result TcpConnection::ReceiveExact(void* data, std::size_t size, 
     const long long deadline = NowMs() + timeLimitMs;
     auto* bytes = static_cast<char*>(data);
     while (size > 0) {
-        // Try first: when the bytes are already there, waiting would only cost a call.
-        const ssize_t n = recv(m_fd, bytes, size, MSG_DONTWAIT);
+        if (const Result state = GoOn(deadline, m_stop); state != Result::Ok) {
+            return state;
+        }
+        const ssize_t n = recv(m_fd, bytes, size, 0);
         if (n > 0) {
             bytes += n;
             size -= static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n == 0) {
+        } else if (n == 0) {
             return Result::Closed;
+        } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return errno == ECONNRESET ? Result::Closed : Result::Failed;
         }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const Result waited = Wait(POLLIN, deadline);
-            if (waited != Result::Ok) {
-                return waited;
-            }
-            continue;
-        }
-        return errno == ECONNRESET ? Result::Closed : Result::Failed;
     }
     return Result::Ok;
 }
@@ -208,8 +206,11 @@ std::unique_ptr<TcpConnection> TcpListener::Accept(long timeLimitMs) {
     for (;;) {
         const int fd = accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            TuneStream(fd);
-            return std::unique_ptr<TcpConnection>(new TcpConnection(fd, nullptr));
+            std::unique_ptr<TcpConnection> connection(new TcpConnection(fd, nullptr));
+            if (!TuneStream(fd)) {
+                return nullptr;
+            }
+            return connection;
         }
         if (errno == EINTR || errno == ECONNABORTED) {
             continue;

@@ -39,7 +39,6 @@ Reply MakeReply(std::uint32_t code, std::uint32_t value) {
 }
 
 int ReceiveBlock(platform::TcpConnection& socket, Reply& buffer, long timeLimitMs) {
-    buffer.fill(0);
     return socket.ReceiveExact(buffer.data(), buffer.size(), timeLimitMs) == platform::TcpConnection::Result::Ok
                ? static_cast<int>(kReplySize)
                : -1;
