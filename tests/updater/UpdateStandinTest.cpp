@@ -2,6 +2,7 @@
 #include "UpdateKeys.h"
 #include "platform/Tcp.h"
 #include "support/TempDir.h"
+#include "support/UpdateStandinProcess.h"
 #include "updater/Download.h"
 #include "updater/UpdaterDialog.h"
 
@@ -10,87 +11,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <regex>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// update-standin started with the given options and a free port; its log goes to a file. Stopped with
-// SIGTERM when the object goes.
-class Standin {
-public:
-    Standin(const TempDir& dir, std::vector<std::string> options) : m_log(dir.Path() / "standin.log") {
-        options.insert(options.begin(), {HALVREN_UPDATE_STANDIN, "--listen", "127.0.0.1:0"});
-        std::vector<char*> argv;
-        for (std::string& option : options) {
-            argv.push_back(option.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            m_pid = -1;
-            return;
-        }
-        const std::regex serving("on 127\\.0\\.0\\.1:([0-9]+)");
-        for (int i = 0; i < 200 && m_port == 0; ++i) {
-            std::smatch match;
-            const std::string log = Log();
-            if (std::regex_search(log, match, serving)) {
-                m_port = std::stoi(match[1]);
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            }
-        }
-    }
-    ~Standin() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            int status = 0;
-            waitpid(m_pid, &status, 0);
-        }
-    }
-
-    int Port() const { return m_port; }
-    std::string Log() const {
-        std::ifstream in(m_log);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    // Waits until the log holds `count` lines with `text`.
-    bool WaitForLines(const std::string& text, int count) const {
-        for (int i = 0; i < 200; ++i) {
-            const std::string log = Log();
-            int found = 0;
-            for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
-                ++found;
-            }
-            if (found >= count) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        return false;
-    }
-
-private:
-    fs::path m_log;
-    pid_t m_pid = -1;
-    int m_port = 0;
-};
 
 std::uint32_t Greeting(platform::TcpConnection& connection) {
     unsigned char reply[4096] = {};
@@ -109,8 +35,9 @@ TEST(UpdateStandin, ServesManyUpdatersAtOnceTurnsAwayTheOneTooManyAndItsSignedFi
     }
     dir.Write("served/Halvren", file);
     dir.Write("sign.pem", keys.privatePem);
-    Standin standin(dir, {"--file", (dir.Path() / "served/Halvren").string(), "--max-clients", "2", "--sign-key",
-                          (dir.Path() / "sign.pem").string()});
+    UpdateStandinProcess standin(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
+                                 {"--file", (dir.Path() / "served/Halvren").string(), "--max-clients", "2",
+                                  "--sign-key", (dir.Path() / "sign.pem").string()});
     ASSERT_GT(standin.Port(), 0) << standin.Log();
 
     // Two clients hold their places; a third is told the server is busy.
