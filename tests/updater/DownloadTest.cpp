@@ -3,7 +3,6 @@
 #include "UpdateKeys.h"
 #include "platform/Codec.h"
 #include "platform/Signature.h"
-#include "platform/Tcp.h"
 #include "support/ScriptedUpdatePeer.h"
 #include "support/TempDir.h"
 
@@ -218,22 +217,6 @@ TEST_F(DownloadTest, WithoutAnAnswerTo81TheFileIsCopied) {
     const Outcome outcome = Run(500);
     EXPECT_TRUE(outcome.ok);
     EXPECT_EQ(1u, outcome.action);
-}
-
-TEST_F(DownloadTest, AnUnreachableServerIsAConnectionError) {
-    platform::TcpListener closed;
-    const int port = closed.Listen("127.0.0.1", 0);
-    closed.Close();
-    updater::DownloadOptions options;
-    options.port = port;
-    options.programFolder = Folder();
-    for (const char* host : {"127.0.0.1", "no-such-host.invalid"}) {
-        options.host = host;
-        std::vector<Stage> stages;
-        updater::Download download(options, [&](Stage stage, std::uint32_t) { stages.push_back(stage); });
-        EXPECT_FALSE(download.Run());
-        EXPECT_EQ(std::vector<Stage>{Stage::ConnectError}, stages) << host;
-    }
 }
 
 TEST_F(DownloadTest, WithTheKeyInstalledOnlyAFileSignedByItIsKept) {
