@@ -168,7 +168,8 @@ bool Download::SignatureAccepted() const {
 }
 
 bool Download::Save() {
-    if (!m_data) {
+    // Without a program folder there is no "Down/" to write to, and nothing is written anywhere else.
+    if (!m_data || m_options.programFolder.empty()) {
         return Fail(Stage::SaveFailed);
     }
     const std::string folder = DownFolder();
