@@ -32,9 +32,11 @@ test-asan: build-asan
 # Runs the whole suite twice: a normal build and an ASan+UBSan build.
 test: test-normal test-asan
 
-# The whole system on one machine: the centre stand-in (data under build/run/) and the client from build/dist/.
+# The whole system on one machine: the centre and update stand-ins (data under build/run/) and the client from
+# build/dist/. OFFER_UPDATE=1 has the centre announce a newer version, so the whole update can be watched.
+OFFER_UPDATE ?= 0
 run: build
-	@bash scripts/run.sh
+	@OFFER_UPDATE=$(OFFER_UPDATE) bash scripts/run.sh
 
 bench: build
 	@for b in build/bench/*_bench; do QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done

@@ -63,6 +63,10 @@ bool OpenAddress(const std::string& address) {
     return false;
 }
 
+bool OpenFile(const std::string& path, const std::string& opener) {
+    return SpawnDetached(opener.empty() ? "/usr/bin/xdg-open" : opener, path);
+}
+
 bool StartProgram(const std::string& path) {
     return SpawnDetached(path, std::string());
 }

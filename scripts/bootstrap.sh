@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libcurl4-openssl-dev libssl-dev
     libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-nanum
+    fonts-nanum openssl
 )
 # Only `make fuzz` needs clang and its libFuzzer.
 if [ "${1:-}" = fuzz ]; then

@@ -1,42 +1,118 @@
 #!/usr/bin/env bash
-# The whole system on this machine: the centre stand-in in the background, the client in the foreground.
-# The stand-in stops when the client ends. The client's installed settings point it at 127.0.0.1:8080.
+# The whole system on this machine: the centre and update stand-ins in the background, the client in the
+# foreground. The stand-ins stop when the client ends (and the updater, when the client handed over to it).
+# The client's installed settings point it at 127.0.0.1:8080; the updater looks for its server on the same
+# host, port 1472.
+#
+# OFFER_UPDATE=1: the centre announces a newer version, so the client offers the update, and the update
+# stand-in hands out the freshly built client, signed with a key made in build/run/.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 listen=127.0.0.1:8080
+update_listen=127.0.0.1:1472
 dist=build/dist
 run=build/run
+offer=${OFFER_UPDATE:-0}
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "Halvren is a desktop program and needs a graphical display, but this session has none (DISPLAY is not set)."
     exit 1
 fi
 
-mkdir -p "$run"
-build/standins/centre-standin --listen "$listen" --data "$run/centre" --cipher "$dist/libKavrel.so" \
-    >"$run/centre.log" 2>&1 &
-centre=$!
-stop_centre() {
-    kill "$centre" 2>/dev/null
-    wait "$centre" 2>/dev/null
+# The version the centre announces: the installed one, or one that compares greater as text.
+installed=$(sed -n 's/^CURRENT_VERSION *= *\([^[:space:]]*\).*/\1/p' "$dist/EnvSet.ini" | head -n 1)
+installed=${installed:-1.0.0.0}
+announced=$installed
+if [ "$offer" = 1 ]; then
+    last=${installed: -1}
+    case "$last" in
+        [0-8]) announced="${installed%?}$((last + 1))" ;;
+        *) announced="$installed.1" ;;
+    esac
+fi
+
+mkdir -p "$run/update"
+pids=()
+stop_standins() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
 }
-trap stop_centre EXIT
+trap stop_standins EXIT
 trap 'exit 130' INT TERM
 
-# Wait until the stand-in serves; give up after ten seconds.
-for _ in $(seq 1 100); do
-    if ! kill -0 "$centre" 2>/dev/null; then
-        echo "The centre stand-in could not start:"
-        cat "$run/centre.log"
-        exit 1
-    fi
-    if grep -q . "$run/centre.log" 2>/dev/null && (exec 3<>"/dev/tcp/${listen%:*}/${listen#*:}") 2>/dev/null; then
-        break
-    fi
-    sleep 0.1
-done
+# Waits until the stand-in with this pid passes the check that follows; false, with its log shown, when it
+# ended instead.
+wait_until_serving() {
+    local pid=$1 log=$2
+    shift 2
+    for _ in $(seq 1 100); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            cat "$log"
+            return 1
+        fi
+        if "$@"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 0
+}
+centre_serves() {
+    grep -q . "$run/centre.log" 2>/dev/null && (exec 3<>"/dev/tcp/${listen%:*}/${listen#*:}") 2>/dev/null
+}
+# The update stand-in says so once it listens; a trial connection would only add a line to its log.
+update_serves() {
+    grep -q "serving" "$run/update.log" 2>/dev/null
+}
 
-echo "Centre stand-in on http://$listen/ (dispatcher's view; help page /Morvane/vesk/Help/help.jsp)."
-echo "Its log: $run/centre.log. Starting the client from $dist/."
+build/standins/centre-standin --listen "$listen" --data "$run/centre" --cipher "$dist/libKavrel.so" \
+    --version "$announced" >"$run/centre.log" 2>&1 &
+pids+=($!)
+if ! wait_until_serving "$!" "$run/centre.log" centre_serves; then
+    echo "The centre stand-in could not start (see above)."
+    exit 1
+fi
+
+# The update stand-in hands out a copy of the client as built now, signed, and paced so that the download can
+# be watched; the program folder gets the public key, so the updater accepts only files signed with it.
+if [ ! -s "$run/update-sign.pem" ]; then
+    openssl genpkey -algorithm ed25519 -out "$run/update-sign.pem" 2>/dev/null
+fi
+if ! openssl pkey -in "$run/update-sign.pem" -pubout -out "$dist/update-key.pem" 2>/dev/null ||
+    ! cp "$dist/Halvren" "$run/update/Halvren"; then
+    echo "Cannot prepare the signed update in $run/update/ (is openssl installed?)."
+    exit 1
+fi
+build/standins/update-standin --listen "$update_listen" --file "$run/update/Halvren" --name Halvren --action 1 \
+    --sign-key "$run/update-sign.pem" --block-delay 1 >"$run/update.log" 2>&1 &
+pids+=($!)
+if ! wait_until_serving "$!" "$run/update.log" update_serves; then
+    echo "The update stand-in could not start (see above)."
+    [ "$offer" = 1 ] && exit 1
+fi
+
+echo "Centre stand-in on http://$listen/ (dispatcher's view; help page /Morvane/vesk/Help/help.jsp), announcing $announced."
+echo "Update stand-in on $update_listen, handing out the client built now (signed)."
+echo "Logs: $run/centre.log, $run/update.log. Starting the client from $dist/."
 "$dist/Halvren"
+
+# When the user agreed to update, the client has just started the updater. Keep the update stand-in until
+# the updater ends: it holds its lock "VeskUpdater" while it runs.
+if [ "$offer" = 1 ]; then
+    locks=/tmp/halvren-$(id -u)
+    if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ "${XDG_RUNTIME_DIR:0:1}" = / ] && [ -d "$XDG_RUNTIME_DIR" ] &&
+        [ -O "$XDG_RUNTIME_DIR" ]; then
+        locks=$XDG_RUNTIME_DIR
+    fi
+    for _ in $(seq 1 30); do
+        if [ -e "$locks/VeskUpdater.lock" ] && ! flock -n "$locks/VeskUpdater.lock" true 2>/dev/null; then
+            echo "The updater runs; the stand-ins stay until it ends."
+            flock "$locks/VeskUpdater.lock" true
+            break
+        fi
+        sleep 0.1
+    done
+fi

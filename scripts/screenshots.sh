@@ -29,4 +29,5 @@ fi
 
 rm -rf build/screens
 QT_QPA_PLATFORM=offscreen build/assets/skin-painter/halvren_screens build/dist build/screens "$host"
+(cd build && QT_QPA_PLATFORM=offscreen ./updater/halvren_updater_screens screens)
 echo "Pictures of the live windows: $(ls build/screens | tr '\n' ' ')"

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Ed25519 signatures over whole byte strings, through the system's cryptography library. Keys are PEM texts.
+
+inline constexpr std::size_t kEd25519SignatureSize = 64;
+
+// True only when `signature` is a valid signature of `message` under the public key `publicKeyPem`; false for
+// a key that is not an Ed25519 public key, and for a signature of the wrong length.
+bool VerifyEd25519(std::string_view publicKeyPem, std::string_view message, std::string_view signature);
+
+// The 64-byte signature of `message` under the private key `privateKeyPem`; nothing when the key is not an
+// Ed25519 private key.
+std::optional<std::string> SignEd25519(std::string_view privateKeyPem, std::string_view message);
+
+} // namespace platform
