@@ -34,9 +34,11 @@ test: test-normal test-asan
 
 # The whole system on one machine: the centre and update stand-ins (data under build/run/) and the client from
 # build/dist/. OFFER_UPDATE=1 has the centre announce a newer version, so the whole update can be watched.
+# The display is decided before the build; without one, the client runs on a virtual display that a browser
+# on this machine shows (the address is printed).
 OFFER_UPDATE ?= 0
-run: build
-	@OFFER_UPDATE=$(OFFER_UPDATE) bash scripts/run.sh
+run:
+	@MAKE="$(MAKE)" OFFER_UPDATE=$(OFFER_UPDATE) bash scripts/run.sh
 
 bench: build
 	@for b in build/bench/*_bench; do QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds and runs with; with "fuzz", also those of `make fuzz`.
+# Installs the Debian packages the project builds and runs with; with "fuzz", also those of `make fuzz`; with
+# "headless", also the virtual display and browser viewer of `make run` on a machine without a screen.
 # Quiet when all are present.
 set -euo pipefail
 
@@ -11,9 +12,10 @@ packages=(
     fonts-nanum openssl
 )
 # Only `make fuzz` needs clang and its libFuzzer.
-if [ "${1:-}" = fuzz ]; then
-    packages+=(clang libclang-rt-dev)
-fi
+case "${1:-}" in
+fuzz) packages+=(clang libclang-rt-dev) ;;
+headless) packages+=(xvfb x11vnc novnc websockify) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

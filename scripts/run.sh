@@ -15,9 +15,22 @@ dist=build/dist
 run=build/run
 offer=${OFFER_UPDATE:-0}
 
+# The display is decided before anything is built. Without one (a server, a container), the client gets a
+# virtual display that a browser on this machine can show: Xvfb, shared by a VNC server and the noVNC viewer,
+# both on 127.0.0.1 only and behind a fresh password.
+headless=0
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "Halvren is a desktop program and needs a graphical display, but this session has none (DISPLAY is not set)."
-    exit 1
+    headless=1
+    bash scripts/bootstrap.sh headless || exit 1
+fi
+if [ "${HALVREN_RUN_BUILT:-0}" != 1 ]; then
+    "${MAKE:-make}" --no-print-directory build >"${TMPDIR:-/tmp}/halvren-build.$$.log" 2>&1 || {
+        cat "${TMPDIR:-/tmp}/halvren-build.$$.log"
+        rm -f "${TMPDIR:-/tmp}/halvren-build.$$.log"
+        echo "The build failed (see above)."
+        exit 1
+    }
+    rm -f "${TMPDIR:-/tmp}/halvren-build.$$.log"
 fi
 
 # The version the centre announces: the installed one, or one that compares greater as text.
@@ -34,13 +47,14 @@ fi
 
 mkdir -p "$run/update"
 pids=()
-stop_standins() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
+stop_all() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null
+        wait "${pids[i]}" 2>/dev/null
     done
+    rm -f "$run/vnc.pass"
 }
-trap stop_standins EXIT
+trap stop_all EXIT
 trap 'exit 130' INT TERM
 
 # Waits until the stand-in with this pid passes the check that follows; false, with its log shown, when it
@@ -67,6 +81,48 @@ centre_serves() {
 update_serves() {
     grep -q "serving" "$run/update.log" 2>/dev/null
 }
+
+# A free port on the loopback, from `first` upwards.
+free_port() {
+    local port=$1
+    while (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do
+        port=$((port + 1))
+    done
+    echo "$port"
+}
+
+if [ "$headless" = 1 ]; then
+    viewer_port=6080
+    if (exec 3<>"/dev/tcp/127.0.0.1/$viewer_port") 2>/dev/null; then
+        echo "Port $viewer_port on 127.0.0.1 is taken, so the browser viewer cannot start there; stop what uses it."
+        exit 1
+    fi
+    number=99
+    while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
+        number=$((number + 1))
+    done
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 1 50); do
+        [ -e "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$number"
+    password=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 8)
+    x11vnc -storepasswd "$password" "$run/vnc.pass" >/dev/null 2>&1
+    vnc_port=$(free_port 5900)
+    x11vnc -display "$DISPLAY" -localhost -rfbauth "$run/vnc.pass" -rfbport "$vnc_port" -noipv6 -forever -shared \
+        -quiet >"$run/vnc.log" 2>&1 &
+    pids+=($!)
+    websockify --web /usr/share/novnc "127.0.0.1:$viewer_port" "127.0.0.1:$vnc_port" >"$run/viewer.log" 2>&1 &
+    pids+=($!)
+    viewer_serves() { (exec 3<>"/dev/tcp/127.0.0.1/$viewer_port") 2>/dev/null; }
+    if ! wait_until_serving "$!" "$run/viewer.log" viewer_serves; then
+        echo "The browser viewer could not start (see above)."
+        exit 1
+    fi
+    echo "No display here: Halvren runs on a virtual one. Open http://127.0.0.1:$viewer_port/vnc.html?autoconnect=1&password=$password in a browser on this machine."
+fi
 
 build/standins/centre-standin --listen "$listen" --data "$run/centre" --cipher "$dist/libKavrel.so" \
     --version "$announced" >"$run/centre.log" 2>&1 &
