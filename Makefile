@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all run test bootstrap build build-asan test-normal test-asan bench format clean screenshots fuzz
+.PHONY: all run test bootstrap build build-asan build-release test-normal test-asan bench format clean screenshots fuzz dist
 
 all: build
 
@@ -12,6 +12,9 @@ bootstrap:
 
 build/build.ninja: | bootstrap
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build-release/build.ninja: | bootstrap
+	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVREN_TESTS=OFF $(CMAKE_FLAGS)
 
 build-asan/build.ninja: | bootstrap
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVREN_SANITIZE=ON $(CMAKE_FLAGS)
@@ -22,6 +25,10 @@ build: bootstrap build/build.ninja
 build-asan: bootstrap build-asan/build.ninja
 	cmake --build build-asan -j $(JOBS)
 
+# The optimised build that `make dist` packs; every build type must build without a warning.
+build-release: bootstrap build-release/build.ninja
+	cmake --build build-release -j $(JOBS)
+
 test-normal: build
 	cd build && ctest --output-on-failure -j $(JOBS)
 
@@ -29,8 +36,8 @@ test-asan: build-asan
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 
-# Runs the whole suite twice: a normal build and an ASan+UBSan build.
-test: test-normal test-asan
+# Runs the whole suite twice, a normal build and an ASan+UBSan build, and builds the Release configuration.
+test: test-normal test-asan build-release
 
 # The whole system on one machine: the centre and update stand-ins (data under build/run/) and the client from
 # build/dist/. OFFER_UPDATE=1 has the centre announce a newer version, so the whole update can be watched.
@@ -52,8 +59,15 @@ fuzz:
 screenshots: build
 	@bash scripts/screenshots.sh
 
+# The tarball to install from: build/halvren-<version>-linux-x86_64.tar.gz (see its install.sh).
+VERSION := $(shell sed -n 's/^project.Halvren VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+dist: build-release
+	@mkdir -p build
+	@bash scripts/dist.sh build-release/dist build-release/assets/skin-painter/art/client/icon.png \
+		build/halvren-$(VERSION)-linux-x86_64.tar.gz
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-release build-fuzz

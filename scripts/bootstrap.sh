@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev libcurl4-openssl-dev libssl-dev
     libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-nanum openssl
+    fonts-nanum openssl desktop-file-utils xdg-utils
 )
 # Only `make fuzz` needs clang and its libFuzzer.
 case "${1:-}" in
