@@ -12,8 +12,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Reports are taken on at once, so that the history page pictures a state.
 build/standins/centre-standin --listen 127.0.0.1:0 --data "$work/centre" --cipher build/dist/libKavrel.so \
-    >"$work/centre.log" 2>&1 &
+    --progress 0,60,180 >"$work/centre.log" 2>&1 &
 centre=$!
 host=
 for _ in $(seq 1 100); do

@@ -13,6 +13,8 @@ CXListCtrl::CXListCtrl(QWidget* parent) : QTableWidget(parent), m_header(new CXH
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control, as in every list; the arrows move within it.
+    setTabKeyNavigation(false);
     setShowGrid(false);
     setWordWrap(false);
     m_header->setStretchLastSection(false);

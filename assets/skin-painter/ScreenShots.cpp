@@ -6,9 +6,14 @@
 #include "client/app/ClientApp.h"
 #include "client/app/MainDialog.h"
 #include "client/env/Environment.h"
+#include "client/history/CDlg_InquireHistory.h"
+#include "client/protocol/HttpTransport.h"
+#include "client/protocol/TagReader.h"
 #include "client/report/CDlg_SendCall.h"
+#include "client/report/ReportMessage.h"
 #include "platform/Codec.h"
 #include "skin/CXEdit.h"
+#include "skin/CXListCtrl.h"
 #include "skin/CXTextEdit.h"
 #include "skin/SkinResources.h"
 
@@ -156,6 +161,60 @@ void Report(const Installation& installation, Shots& shots) {
     app->Exit();
 }
 
+// The history page of a person who has reported twice, the older report picked. The reports are sent to the
+// stand-in first, as the report page sends them.
+void HistoryWithReports(const fs::path& dist, const std::string& centre, Shots& shots) {
+    const Installation installation(dist, centre);
+    Person person;
+    person.Name = platform::Cp949Of("김영희");
+    person.Ssn = "8503152345678";
+    Person other;
+    other.Name = platform::Cp949Of("이철수");
+    other.Ssn = "5507081234567";
+    if (!installation.StorePersons({other, person})) {
+        std::fprintf(stderr, "screens: cannot store the persons\n");
+        shots.ok = false;
+        return;
+    }
+    auto app = installation.Start();
+    if (!app) {
+        shots.ok = false;
+        return;
+    }
+    const Person& stored = **app->Env().PersonMap().Find(person.Ssn);
+    struct Sent {
+        int category;
+        const char* place;
+        const char* detail;
+    };
+    const Sent reports[] = {
+        {1, "서울특별시 종로구 사직동 12번지 2층",
+         "어머니가 갑자기 쓰러지셔서 의식이 없습니다.\r\n숨은 쉬고 계십니다."},
+        {0, "서울특별시 종로구 사직동 15번지 앞 골목",
+         "골목에 세워 둔 차량에서 연기가 납니다.\r\n주변에 사람은 없습니다."},
+    };
+    for (const Sent& sent : reports) {
+        ReportFields report;
+        report.name = stored.Name;
+        report.storedSsn = stored.StoredSsn();
+        report.place = platform::Cp949Of(sent.place);
+        report.detail = platform::Cp949Of(sent.detail);
+        report.title = ReportTitleFor(sent.category);
+        if (!app->Transport().Send(ReportRequest(report)) ||
+            app->Reader().CheckWork(app->Transport().Receive(), 11) != 1) {
+            std::fprintf(stderr, "screens: the stand-in did not take the report\n");
+            shots.ok = false;
+        }
+    }
+    app->Env().SelectedPersonKey = person.Ssn;
+    app->ChangePage(MainDialog::kHistoryPage);
+    auto* page = static_cast<CDlg_InquireHistory*>(app->MainWindow()->PageAt(MainDialog::kHistoryPage));
+    page->List()->selectRow(1);
+    page->ShowHistoryDetail();
+    shots.Save(app->MainWindow(), "history_page.png");
+    app->Exit();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -171,5 +230,6 @@ int main(int argc, char** argv) {
     const Installation installation(argv[1], argv[3]);
     FirstStart(installation, shots);
     Report(installation, shots);
+    HistoryWithReports(argv[1], argv[3], shots);
     return shots.ok ? 0 : 1;
 }
