@@ -180,8 +180,9 @@ void MainDialog::SwitchTo(int index) {
     QWidget* focused = focusWidget();
     m_pages[static_cast<size_t>(m_currentPage)]->hide();
     m_currentPage = index;
-    m_pages[static_cast<size_t>(index)]->show();
 
+    // Step picture and menu first: a page may ask the centre as it appears, and the window around it already
+    // says where the user is while it waits.
     const bool persons = HasPersons();
     const StepArt step = StepPictureFor(index, persons, !m_host.Env().SelectedPersonKey.empty());
     m_stepName = step.file;
@@ -194,9 +195,11 @@ void MainDialog::SwitchTo(int index) {
     m_buttons[kReport]->setVisible(menu.report);
     m_buttons[kUser]->setVisible(menu.user);
     m_buttons[kHistory]->setVisible(menu.history);
+
+    PageDialog* page = m_pages[static_cast<size_t>(index)];
+    page->show();
     // A menu button that hid while it had the focus hands it to the new page, not to the next menu button,
     // which would then look lit without the mouse on it.
-    PageDialog* page = m_pages[static_cast<size_t>(index)];
     if (focused && !focused->isVisible() && !page->isAncestorOf(focusWidget())) {
         page->setFocus(Qt::OtherFocusReason);
     }
