@@ -3,9 +3,11 @@
 #include "skin/CXBalloonTip.h"
 #include "skin/SkinResources.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QWindow>
 
 CXDialog::CXDialog(QWidget* parent) : QDialog(parent) {}
@@ -40,6 +42,15 @@ void CXDialog::SetRoundRegion(int left, int top, int right, int bottom, int corn
     path.addRoundedRect(QRectF(left, top, right - left, bottom - top), cornerWidth / 2.0, cornerHeight / 2.0);
     setMask(QRegion(path.toFillPolygon().toPolygon()));
     update();
+}
+
+void CXDialog::CentreOn(const QWidget* other) {
+    QRect around = other ? other->frameGeometry() : QRect(0, 0, width(), height());
+    if (!other && QGuiApplication::primaryScreen()) {
+        around = QGuiApplication::primaryScreen()->geometry();
+    }
+    const QPoint centre(around.x() + around.width() / 2, around.y() + around.height() / 2);
+    move(centre.x() - width() / 2, centre.y() - height() / 2);
 }
 
 void CXDialog::SetControlBackgroundColor(const QColor& colour) {

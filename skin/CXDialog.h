@@ -28,6 +28,9 @@ public:
     void SetRoundRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
     bool HasRegion() const { return !mask().isEmpty(); }
 
+    // Moves the window so that its centre lies on the centre of `other`, or of the screen without one.
+    void CentreOn(const QWidget* other);
+
     // With true, pressing the left button on the dialog's own surface moves the window with the mouse.
     void SetDraggable(bool draggable) { m_draggable = draggable; }
     bool IsDraggable() const { return m_draggable; }

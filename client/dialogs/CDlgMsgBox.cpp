@@ -4,9 +4,6 @@
 #include "skin/CXStatic.h"
 #include "skin/UiText.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
 
 constexpr int kWidth = 500;
@@ -60,11 +57,7 @@ void CDlgMsgBox::Layout() {
     setWindowTitle(QStringLiteral("Halvren 메세지"));
     setFixedSize(kWidth, kHeight);
 
-    const QRect around = m_mainWindow ? m_mainWindow->frameGeometry()
-                                      : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
-                                                                          : QRect(0, 0, kWidth, kHeight));
-    const QPoint centre(around.x() + around.width() / 2, around.y() + around.height() / 2);
-    move(centre.x() - kWidth / 2, centre.y() - kHeight / 2);
+    CentreOn(m_mainWindow);
 
     if (m_mode == kModeQuestion) {
         m_yes->move(113, 165);
