@@ -5,10 +5,14 @@
 
 #include "client/app/ClientApp.h"
 #include "client/app/MainDialog.h"
+#include "client/dialogs/CDlgZip.h"
 #include "client/env/Environment.h"
+#include "client/users/CDlg_UserInformation.h"
+#include "skin/CXEdit.h"
 #include "skin/SkinResources.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -85,6 +89,68 @@ void FirstStart(const Installation& installation, Shots& shots) {
     app->Exit();
 }
 
+// The person pages: the first start offers registration, two residents of the stand-in are registered through
+// the windows (the postal-code search pictured on the way), and the selection page then shows them.
+void Persons(const Installation& installation, Shots& shots) {
+    auto app = installation.Start();
+    if (!app) {
+        shots.ok = false;
+        return;
+    }
+    app->SetPrompter([](const std::string&, int) { return 1; }); // go on registering after each save
+    MainDialog& window = *app->MainWindow();
+    app->ChangePage(1);
+    shots.Save(&window, "select_user_none.png");
+    auto* page = static_cast<CDlg_UserInformation*>(window.PageAt(2));
+    const struct {
+        const char* name;
+        const char* front;
+        const char* back;
+        const char* dong;
+        const char* rest;
+    } residents[] = {{"홍길동", "800101", "1234567", "사직동", "101동 1203호"},
+                     {"김영희", "850315", "2345678", "둔산동", "한빛아파트 7동 402호"}};
+    for (const auto& r : residents) {
+        app->Env().SelectedPersonKey.clear();
+        app->ChangePage(2);
+        page->findChild<CXEdit*>("edtName")->setText(QString::fromUtf8(r.name));
+        page->findChild<CXEdit*>("edtSsn1")->setText(QLatin1String(r.front));
+        page->findChild<CXEdit*>("edtSsn2")->setText(QLatin1String(r.back));
+        QTimer::singleShot(50, [&] {
+            auto* search = qobject_cast<CDlgZip*>(QApplication::activeModalWidget());
+            if (!search) {
+                shots.Save(nullptr, "zip_search.png");
+                return;
+            }
+            search->findChild<CXEdit*>("edtDong")->setText(QString::fromUtf8(r.dong));
+            search->Search();
+            if (&r == &residents[0]) {
+                shots.Save(search, "zip_search.png");
+            }
+            search->Choose();
+        });
+        page->SearchPostalCode();
+        page->findChild<CXEdit*>("edtAddr2")->setText(QString::fromUtf8(r.rest));
+        page->findChild<QComboBox*>("cboCell1")->setCurrentIndex(1);
+        page->findChild<CXEdit*>("edtCell2")->setText(QStringLiteral("1234"));
+        page->findChild<CXEdit*>("edtCell3")->setText(QStringLiteral("5678"));
+        if (&r == &residents[0]) {
+            shots.Save(&window, "user_information_new.png");
+        }
+        page->Save();
+    }
+    app->ChangePage(1);
+    shots.Save(&window, "select_user_two.png");
+    app->Env().SelectedPersonKey = "8001011234567";
+    app->ChangePage(2);
+    shots.Save(&window, "user_information_edit.png");
+    if (app->Env().PersonCount() != 2) {
+        std::fprintf(stderr, "screens: the two residents were not registered\n");
+        shots.ok = false;
+    }
+    app->Exit();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,5 +165,6 @@ int main(int argc, char** argv) {
     QDir().mkpath(shots.folder);
     const Installation installation(argv[1], argv[3]);
     FirstStart(installation, shots);
+    Persons(installation, shots);
     return shots.ok ? 0 : 1;
 }
