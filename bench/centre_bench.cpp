@@ -7,10 +7,12 @@
 // Usage: centre_bench [mixed|burst|crash|attack|all] [--standin PATH] [--seconds N]
 // Not a test: `make bench` runs it; the numbers go into the notes of the change.
 #include "client/env/CipherLibrary.h"
+#include "client/history/HistoryMessage.h"
 #include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
 #include "client/protocol/TagList.h"
 #include "client/protocol/TagReader.h"
+#include "client/users/RealNameMessage.h"
 #include "platform/Codec.h"
 #include "standins/centre/CentreServer.h"
 #include "support/CentreWire.h"
@@ -72,7 +74,7 @@ std::vector<Person> People(const CipherLibrary& cipher) {
 }
 
 std::string ReportRequest(const Person& p, const std::string& contents) {
-    return ::ReportRequest(p.name, p.cipherSsn, Cp("종로구 사직로 8"), Cp("화재신고"), contents);
+    return RawReportRequest(p.name, p.cipherSsn, Cp("종로구 사직로 8"), Cp("화재신고"), contents);
 }
 
 std::string Value(const std::string& reply, const std::string& name) {
@@ -102,7 +104,8 @@ std::unique_ptr<StandinProcess> StartCentre(const Context& ctx, const TempDir& d
     for (const Person& p : ctx.people) {
         residents.insert(residents.end(), {"--resident", p.nameUtf8 + "," + p.ssn});
     }
-    return std::make_unique<StandinProcess>(ctx.standin, dir.Str() + "/data", dir.Str() + "/centre.log", residents);
+    return std::make_unique<StandinProcess>(ctx.standin, dir.Str() + "/centre.log",
+                                            CentreArguments(dir.Str() + "/data", residents));
 }
 
 bool Mixed(Context& ctx) {
@@ -133,7 +136,7 @@ bool Mixed(Context& ctx) {
                                             : kind == 1 ? requests[1]
                                             : kind == 2 ? check
                                             : kind == 3 ? ReportRequest(me, "mixed " + std::to_string(i))
-                                                        : HistoryRequest(me.name, me.cipherSsn);
+                                                        : HistoryRequest(me.name, me.cipherSsn, 1);
                 const int work[] = {3, 2, 4, 11, 15};
                 const Clock::time_point sent = Clock::now();
                 const std::string reply = transport.Send(request) ? transport.Receive() : "";
@@ -241,7 +244,7 @@ bool CrashRun(Context& ctx) {
     long listed = 0;
     for (int c = 0; c < kClients; ++c) {
         const std::string reply = transport.Send(HistoryRequest(ctx.people[static_cast<size_t>(c)].name,
-                                                                ctx.people[static_cast<size_t>(c)].cipherSsn))
+                                                                ctx.people[static_cast<size_t>(c)].cipherSsn, 1))
                                       ? transport.Receive()
                                       : "";
         std::set<std::string> found;

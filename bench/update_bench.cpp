@@ -1,8 +1,8 @@
 // A 64 MiB update from the real update-standin over loopback: the updater's download code against a bare
 // loop of the same exchange written with plain sockets, in one run; then the peak memory of the real updater
 // window downloading it, measured in a fresh process.
+#include "support/StandinProcess.h"
 #include "support/TempDir.h"
-#include "support/UpdateStandinProcess.h"
 #include "updater/Download.h"
 #include "updater/UpdaterDialog.h"
 
@@ -33,7 +33,7 @@ constexpr std::size_t kFileSize = 64u << 20;
 
 struct Setup {
     TempDir dir;
-    std::unique_ptr<UpdateStandinProcess> standin;
+    std::unique_ptr<StandinProcess> standin;
 
     Setup() {
         std::string bytes(kFileSize, '\0');
@@ -41,9 +41,9 @@ struct Setup {
             bytes[i] = static_cast<char>(i * 2654435761u >> 13);
         }
         dir.Write("Halvren", bytes);
-        standin = std::make_unique<UpdateStandinProcess>(
-            HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
-            std::vector<std::string>{"--file", (dir.Path() / "Halvren").string()});
+        standin =
+            std::make_unique<StandinProcess>(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
+                                             std::vector<std::string>{"--file", (dir.Path() / "Halvren").string()});
     }
     std::string ProgramFolder() const { return dir.Str() + "/"; }
 };

@@ -5,12 +5,14 @@
 
 #include "client/app/ClientApp.h"
 #include "client/app/MainDialog.h"
+#include "client/dialogs/CDlgZip.h"
 #include "client/env/Environment.h"
 #include "client/history/CDlg_InquireHistory.h"
 #include "client/protocol/HttpTransport.h"
 #include "client/protocol/TagReader.h"
 #include "client/report/CDlg_SendCall.h"
 #include "client/report/ReportMessage.h"
+#include "client/users/CDlg_UserInformation.h"
 #include "platform/Codec.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
@@ -18,6 +20,7 @@
 #include "skin/SkinResources.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -104,30 +107,71 @@ void FirstStart(const Installation& installation, Shots& shots) {
     app->Exit();
 }
 
-Person Resident(const char* name, const char* ssn, const char* addr1, const char* addr2) {
-    Person person;
-    person.Name = platform::Cp949Of(name);
-    person.Ssn = ssn;
-    person.Zip = "100011";
-    person.Addr1 = platform::Cp949Of(addr1);
-    person.Addr2 = platform::Cp949Of(addr2);
-    person.Tel1 = "02";
-    person.Tel2 = "1234";
-    person.Tel3 = "5678";
-    person.Cell1 = "010";
-    person.Cell2 = "9876";
-    person.Cell3 = "5432";
-    return person;
-}
-
-// A medical report made on the report page, its confirmation, and the centre's answer.
-void Report(const Installation& installation, Shots& shots) {
-    Person kim = Resident("김영희", "8503152345678", "서울특별시 중구 세종대로 110", "시청 별관 3층");
-    kim.CaseNote = platform::Cp949Of("당뇨가 있어 인슐린을 맞습니다.");
-    if (!installation.StorePersons({kim, Resident("홍길동", "8001011234567", "부산광역시 동래구 사직동", "12-3")})) {
+// Two residents of the stand-in registered through the windows: the search of their postal code, the filled
+// page, and the selection page and edit page afterwards.
+void Persons(const Installation& installation, Shots& shots) {
+    auto app = installation.Start();
+    if (!app) {
         shots.ok = false;
         return;
     }
+    app->SetPrompter([](const std::string&, int) { return 1; }); // go on registering after each save
+    MainDialog& window = *app->MainWindow();
+    app->ChangePage(1);
+    shots.Save(&window, "select_user_none.png");
+    auto* page = static_cast<CDlg_UserInformation*>(window.PageAt(2));
+    const struct {
+        const char* name;
+        const char* front;
+        const char* back;
+        const char* dong;
+        const char* rest;
+    } residents[] = {{"홍길동", "800101", "1234567", "사직동", "101동 1203호"},
+                     {"김영희", "850315", "2345678", "둔산동", "한빛아파트 7동 402호"}};
+    for (const auto& r : residents) {
+        app->Env().SelectedPersonKey.clear();
+        app->ChangePage(2);
+        page->findChild<CXEdit*>("edtName")->setText(QString::fromUtf8(r.name));
+        page->findChild<CXEdit*>("edtSsn1")->setText(QLatin1String(r.front));
+        page->findChild<CXEdit*>("edtSsn2")->setText(QLatin1String(r.back));
+        QTimer::singleShot(50, [&] {
+            auto* search = qobject_cast<CDlgZip*>(QApplication::activeModalWidget());
+            if (!search) {
+                shots.Save(nullptr, "zip_search.png");
+                return;
+            }
+            search->findChild<CXEdit*>("edtDong")->setText(QString::fromUtf8(r.dong));
+            search->Search();
+            if (&r == &residents[0]) {
+                shots.Save(search, "zip_search.png");
+            }
+            search->Choose();
+        });
+        page->SearchPostalCode();
+        page->findChild<CXEdit*>("edtAddr2")->setText(QString::fromUtf8(r.rest));
+        page->findChild<QComboBox*>("cboCell1")->setCurrentIndex(1);
+        page->findChild<CXEdit*>("edtCell2")->setText(QStringLiteral("1234"));
+        page->findChild<CXEdit*>("edtCell3")->setText(QStringLiteral("5678"));
+        if (&r == &residents[0]) {
+            shots.Save(&window, "user_information_new.png");
+        }
+        page->Save();
+    }
+    app->ChangePage(1);
+    shots.Save(&window, "select_user_two.png");
+    app->Env().SelectedPersonKey = "8001011234567";
+    app->ChangePage(2);
+    shots.Save(&window, "user_information_edit.png");
+    if (app->Env().PersonCount() != 2) {
+        std::fprintf(stderr, "screens: the two residents were not registered\n");
+        shots.ok = false;
+    }
+    app->Exit();
+}
+
+// A medical report made on the report page for a person registered before, its confirmation, and the
+// centre's answer.
+void Report(const Installation& installation, Shots& shots) {
     auto app = installation.Start();
     if (!app) {
         shots.ok = false;
@@ -229,6 +273,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(shots.folder);
     const Installation installation(argv[1], argv[3]);
     FirstStart(installation, shots);
+    Persons(installation, shots);
     Report(installation, shots);
     HistoryWithReports(argv[1], argv[3], shots);
     return shots.ok ? 0 : 1;

@@ -2,6 +2,7 @@
 
 #include "client/app/PageHost.h"
 #include "client/env/Environment.h"
+#include "skin/CXButton.h"
 #include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 
@@ -33,6 +34,19 @@ void PageDialog::showEvent(QShowEvent* event) {
 
 void PageDialog::AddTip(QWidget* control, const char* key) {
     AddToolTip(control, ToUi(m_host.Env().GetText("TOOLTIP", key)));
+}
+
+CXButton* PageDialog::AddButton(const char* objectName, const QString& accessibleName, int x, int y, const char* normal,
+                                const char* hover) {
+    SkinCatalogue& catalogue = m_host.Catalogue();
+    auto* button = new CXButton(this);
+    button->setObjectName(QLatin1String(objectName));
+    button->setAccessibleName(accessibleName);
+    button->move(x, y);
+    button->SetBitmaps(catalogue.GetImage(hover), CXButton::kMagenta, catalogue.GetImage(normal), CXButton::kMagenta);
+    button->SizeToContent();
+    PressWithReturn(button);
+    return button;
 }
 
 void PageDialog::MoveOnWithReturn(std::initializer_list<QWidget*> controls) {

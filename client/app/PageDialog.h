@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+class CXButton;
 class QAbstractButton;
 class PageHost;
 
@@ -29,6 +30,10 @@ protected:
 
     // The tip of `control`: the text of `key` in section "TOOLTIP", read once, now. Call after InitToolTips.
     void AddTip(QWidget* control, const char* key);
+    // A bitmap button of the page at x, y with its two images from the skin (magenta transparent), sized to
+    // them; the return key presses it.
+    CXButton* AddButton(const char* objectName, const QString& accessibleName, int x, int y, const char* normal,
+                        const char* hover);
     // The return key on these controls moves the focus on like the tab key.
     void MoveOnWithReturn(std::initializer_list<QWidget*> controls);
     // The return key on this button presses it, like the space key.

@@ -1,6 +1,357 @@
 #include "client/users/CDlg_UserInformation.h"
 
+#include "client/app/MainDialog.h"
+#include "client/app/PageHost.h"
+#include "client/app/PhoneLists.h"
+#include "client/app/Transaction.h"
+#include "client/dialogs/CDlgZip.h"
+#include "client/dialogs/PostalCodeMessage.h"
+#include "client/env/Environment.h"
+#include "client/protocol/Envelope.h"
+#include "client/protocol/TagReader.h"
+#include "client/protocol/TextTrim.h"
+#include "client/users/RealNameMessage.h"
+#include "skin/CXButton.h"
+#include "skin/CXComboBox.h"
+#include "skin/CXEdit.h"
+#include "skin/CXTextEdit.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr int kRealNameWork = 4;
+constexpr int kSsnFrontDigits = 6;
+constexpr int kSsnBackDigits = 7;
+constexpr int kPhonePartDigits = 4;
+
+CXEdit* MakeEdit(QWidget* page, const char* name, const QString& accessible, const QRect& place, int byteLimit,
+                 bool digitsOnly) {
+    auto* edit = new CXEdit(page);
+    edit->setObjectName(QLatin1String(name));
+    edit->setAccessibleName(accessible);
+    edit->setGeometry(place);
+    edit->SetByteLimit(byteLimit);
+    edit->SetDigitsOnly(digitsOnly);
+    return edit;
+}
+
+CXComboBox* MakeList(QWidget* page, const char* name, const QString& accessible, const QPoint& place) {
+    auto* list = new CXComboBox(page);
+    list->setObjectName(QLatin1String(name));
+    list->setAccessibleName(accessible);
+    list->setGeometry(place.x(), place.y(), 110, 28);
+    return list;
+}
+
+} // namespace
+
 CDlg_UserInformation::CDlg_UserInformation(PageHost& host, QWidget* parent)
     : PageDialog(host, parent, "CDlg_UserInformation", "UserInfo_BG.bmp") {
     setAccessibleName(QStringLiteral("사용자 정보"));
+    QFont pageFont(QStringLiteral("돋움"));
+    pageFont.setPixelSize(15);
+    setFont(pageFont);
+
+    // Created in the order the tab key walks them.
+    m_name = MakeEdit(this, "edtName", QStringLiteral("이름"), {225, 39, 674, 22}, kNameLimit, false);
+    m_ssn1 = MakeEdit(this, "edtSsn1", QStringLiteral("주민등록번호 앞자리"), {225, 90, 99, 22}, kSsnFrontDigits, true);
+    m_ssn2 = MakeEdit(this, "edtSsn2", QStringLiteral("주민등록번호 뒷자리"), {354, 90, 99, 22}, kSsnBackDigits, true);
+    m_ssn2->setEchoMode(QLineEdit::Password);
+    QFont masked = pageFont;
+    masked.setPixelSize(12); // all seven dots fit the field
+    m_ssn2->setFont(masked);
+    m_zip = MakeEdit(this, "edtZip", QStringLiteral("우편번호"), {225, 124, 230, 22}, 0, false);
+    m_zip->setReadOnly(true);
+    m_zip->setAlignment(Qt::AlignCenter);
+    m_zipButton = AddButton("btnZip", QStringLiteral("우편번호 검색"), 528, 114, "btn_zip.bmp", "btn_zip_o.bmp");
+    m_addr1 = MakeEdit(this, "edtAddr1", QStringLiteral("주소"), {225, 176, 674, 22}, 0, false);
+    m_addr1->setReadOnly(true);
+    m_addr2 = MakeEdit(this, "edtAddr2", QStringLiteral("상세 주소"), {225, 210, 674, 22}, kAddressLimit, false);
+    m_tel1 = MakeList(this, "cboTel1", QStringLiteral("집 전화 지역번호"), {221, 258});
+    m_tel2 =
+        MakeEdit(this, "edtTel2", QStringLiteral("집 전화 가운데 자리"), {354, 262, 99, 22}, kPhonePartDigits, true);
+    m_tel3 = MakeEdit(this, "edtTel3", QStringLiteral("집 전화 끝 자리"), {483, 262, 99, 22}, kPhonePartDigits, true);
+    m_cell1 = MakeList(this, "cboCell1", QStringLiteral("휴대전화 앞자리"), {221, 292});
+    m_cell2 =
+        MakeEdit(this, "edtCell2", QStringLiteral("휴대전화 가운데 자리"), {354, 296, 99, 22}, kPhonePartDigits, true);
+    m_cell3 =
+        MakeEdit(this, "edtCell3", QStringLiteral("휴대전화 끝 자리"), {483, 296, 99, 22}, kPhonePartDigits, true);
+    m_caseNote = new CXTextEdit(this);
+    m_caseNote->setObjectName(QStringLiteral("edtCaseNote"));
+    m_caseNote->setAccessibleName(QStringLiteral("참고 사항"));
+    m_caseNote->setGeometry(225, 330, 674, 60);
+    m_caseNote->SetByteLimit(kCaseNoteLimit);
+    m_back = AddButton("btnBack", QStringLiteral("이전"), 42, 466, "btn_back.bmp", "btn_back_o.bmp");
+    m_clear = AddButton("btnInit", QStringLiteral("새로 입력"), 197, 466, "btn_first.bmp", "btn_first_o.bmp");
+    m_save = AddButton("btnSave", QStringLiteral("저장"), 648, 466, "btn_ok.bmp", "btn_ok_o.bmp");
+    m_delete = AddButton("btnDelete", QStringLiteral("삭제"), 803, 466, "btn_del.bmp", "btn_del_o.bmp");
+
+    for (QWidget* field :
+         {static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_addr2), static_cast<QWidget*>(m_caseNote)}) {
+        UseNativeInput(field);
+    }
+    MoveOnWithReturn({m_name, m_ssn1, m_ssn2, m_addr2, m_tel1, m_tel2, m_tel3, m_cell1, m_cell2, m_cell3});
+    FillAreaCodeList(*m_tel1, host.Env());
+    FillMobilePrefixList(*m_cell1, host.Env());
+
+    connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
+    connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(MainDialog::kSelectUserPage); });
+    connect(m_clear, &QPushButton::clicked, this, &CDlg_UserInformation::ClearFields);
+    connect(m_save, &QPushButton::clicked, this, &CDlg_UserInformation::Save);
+    connect(m_delete, &QPushButton::clicked, this, &CDlg_UserInformation::Delete);
+
+    InitToolTips();
+    AddTip(m_name, "EU_PAGE_EDT_NAME");
+    AddTip(m_ssn1, "EU_PAGE_EDT_SSN1");
+    AddTip(m_ssn2, "EU_PAGE_EDT_SSN2");
+    AddTip(m_zip, "EU_PAGE_EDT_ZIP");
+    AddTip(m_zipButton, "EU_PAGE_BTN_ZIP");
+    AddTip(m_addr1, "EU_PAGE_EDT_ADD1");
+    AddTip(m_addr2, "EU_PAGE_EDT_ADD2");
+    AddTip(m_tel1, "EU_PAGE_EDT_TEL1");
+    AddTip(m_tel2, "EU_PAGE_EDT_TEL2");
+    AddTip(m_tel3, "EU_PAGE_EDT_TEL3");
+    AddTip(m_cell1, "EU_PAGE_EDT_CELL1");
+    AddTip(m_cell2, "EU_PAGE_EDT_CELL2");
+    AddTip(m_cell3, "EU_PAGE_EDT_CELL3");
+    AddTip(m_caseNote, "EU_PAGE_EDT_CASE");
+    AddTip(m_back, "EU_PAGE_BTN_BACK");
+    AddTip(m_clear, "EU_PAGE_BTN_INIT");
+    AddTip(m_save, "EU_PAGE_BTN_SAVE");
+    AddTip(m_delete, "EU_PAGE_BTN_DEL");
+    ClearFields();
+}
+
+void CDlg_UserInformation::showEvent(QShowEvent* event) {
+    PageDialog::showEvent(event);
+    // Without a person under the selected key there is nothing to edit: the page registers a new one.
+    const Person* person = SelectedPerson();
+    m_registerMode = person ? 0 : 1;
+    if (person) {
+        FillFrom(*person);
+    } else {
+        ClearFields();
+    }
+    m_delete->setVisible(m_registerMode == 0);
+    m_name->setFocus(Qt::OtherFocusReason);
+}
+
+Person* CDlg_UserInformation::SelectedPerson() const {
+    Environment& env = const_cast<CDlg_UserInformation*>(this)->Host().Env();
+    if (env.SelectedPersonKey.empty()) {
+        return nullptr;
+    }
+    std::unique_ptr<Person>* entry = env.PersonMap().Find(env.SelectedPersonKey);
+    return entry ? entry->get() : nullptr;
+}
+
+void CDlg_UserInformation::FillFrom(const Person& person) {
+    const Environment& env = Host().Env();
+    m_name->SetCp949Text(person.Name);
+    m_ssn1->SetCp949Text(person.Ssn.substr(0, kSsnFrontDigits));
+    m_ssn2->SetCp949Text(person.Ssn.size() > kSsnFrontDigits ? person.Ssn.substr(kSsnFrontDigits) : std::string());
+    m_zip->SetCp949Text(ZipForDisplay(person.Zip));
+    m_addr1->SetCp949Text(person.Addr1);
+    m_addr2->SetCp949Text(person.Addr2);
+    m_tel1->setCurrentIndex(env.AreaCodeIndex(person));
+    m_tel2->SetCp949Text(person.Tel2);
+    m_tel3->SetCp949Text(person.Tel3);
+    m_cell1->setCurrentIndex(env.MobilePrefixIndex(person));
+    m_cell2->SetCp949Text(person.Cell2);
+    m_cell3->SetCp949Text(person.Cell3);
+    m_caseNote->SetCp949Text(person.CaseNote);
+}
+
+void CDlg_UserInformation::ClearFields() {
+    for (CXEdit* edit : {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2, m_tel2, m_tel3, m_cell2, m_cell3}) {
+        edit->clear();
+    }
+    m_caseNote->SetCp949Text({});
+    m_tel1->setCurrentIndex(0);
+    m_cell1->setCurrentIndex(0);
+    m_name->setFocus(Qt::OtherFocusReason);
+}
+
+std::string CDlg_UserInformation::Number() const {
+    return m_ssn1->Cp949Text() + m_ssn2->Cp949Text();
+}
+
+void CDlg_UserInformation::ShowText(const char* messageKey) {
+    Host().ShowMessage(Host().Env().GetText("MESSAGE", messageKey));
+}
+
+bool CDlg_UserInformation::Refuse(const char* messageKey, QWidget* focus) {
+    ShowText(messageKey);
+    focus->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool CDlg_UserInformation::CheckInput() {
+    if (m_name->text().isEmpty()) {
+        return Refuse("MSG_InputCheck_Name", m_name);
+    }
+    if (m_ssn1->text().size() != kSsnFrontDigits) {
+        return Refuse("MSG_InputCheck_SSN", m_ssn1);
+    }
+    if (m_ssn2->text().size() != kSsnBackDigits) {
+        return Refuse("MSG_InputCheck_SSN", m_ssn2);
+    }
+    // The number is the person's key: a second person under it would replace the first. Editing a person
+    // under its own number is no clash.
+    const Environment& env = Host().Env();
+    const std::string number = Number();
+    if ((m_registerMode == 1 || number != env.SelectedPersonKey) && env.PersonMap().Contains(number)) {
+        return Refuse("MSG_SSNCheck_Registed", m_ssn1);
+    }
+    if (m_zip->text().isEmpty()) {
+        return Refuse("MSG_InputCheck_Zip", m_zipButton);
+    }
+    if (m_addr2->text().isEmpty()) {
+        return Refuse("MSG_InputCheck_Address", m_addr2);
+    }
+    return true;
+}
+
+int CDlg_UserInformation::CheckRealName() {
+    Environment& env = Host().Env();
+    std::string request;
+    try {
+        const std::string name = TrimSpace(m_name->Cp949Text());
+        const std::optional<std::string> enciphered = env.EncryptText(TrimSpace(Number()));
+        // The digits themselves never travel: without their cipher text nothing is sent.
+        if (!enciphered) {
+            ShowText("MSG_UserRegist_Failure");
+            return 0;
+        }
+        if (m_registerMode == 0) {
+            const Person* person = SelectedPerson();
+            if (person && *enciphered == person->StoredSsn() && name == person->Name) {
+                return 1;
+            }
+        }
+        request = RealNameRequest(name, *enciphered);
+    } catch (const std::bad_alloc&) {
+        ShowText("MSG_UserRegist_Failure");
+        return 0;
+    }
+    const std::optional<std::string> reply = RunTransaction(Host(), request, kRealNameWork);
+    if (!reply) {
+        return 0;
+    }
+    return ReadRealNameResult(*reply);
+}
+
+int CDlg_UserInformation::ReadRealNameResult(const std::string& reply) {
+    int position = 0;
+    const std::string refusal = RealNameRefusalKey(Host().Reader().GetTagValue(reply, "CHECKRESULT", position));
+    if (refusal.empty()) {
+        return 1;
+    }
+    ShowText(refusal.c_str());
+    return 0;
+}
+
+void CDlg_UserInformation::Save() {
+    Environment& env = Host().Env();
+    // Four is all the pages and the person file hold: a fifth would be lost at the next start.
+    if (m_registerMode == 1 && env.PersonCount() >= Environment::kMaxPersons) {
+        ShowText("MSG_UserRegist_Full");
+        return;
+    }
+    if (!CheckInput()) {
+        return;
+    }
+    if (CheckRealName() == 0) {
+        if (const Person* person = m_registerMode == 0 ? SelectedPerson() : nullptr) {
+            FillFrom(*person);
+        } else {
+            m_name->clear();
+            m_ssn1->clear();
+            m_ssn2->clear();
+        }
+        m_name->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!StorePerson()) {
+        ShowText("MSG_UserRegist_Failure");
+        return;
+    }
+    const bool more = Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserRegist_Continue")) == 1;
+    Host().ChangePage(more ? MainDialog::kSelectUserPage : MainDialog::kReportPage);
+}
+
+bool CDlg_UserInformation::StorePerson() {
+    Environment& env = Host().Env();
+    PersonMap& persons = env.PersonMap();
+    const std::string number = Number();
+    Person* person = nullptr;
+    if (m_registerMode == 1) {
+        auto fresh = std::make_unique<Person>();
+        person = fresh.get();
+        persons.Insert(number, std::move(fresh));
+    } else {
+        std::unique_ptr<Person>* entry = persons.Find(env.SelectedPersonKey);
+        if (!entry) {
+            return false;
+        }
+        person = entry->get();
+        // A changed number moves the person to its new key at once, so the map and the file agree.
+        if (number != env.SelectedPersonKey) {
+            std::unique_ptr<Person> moved = std::move(*entry);
+            persons.Remove(env.SelectedPersonKey);
+            persons.Insert(number, std::move(moved));
+            env.SelectedPersonKey = number;
+        }
+    }
+    person->Name = m_name->Cp949Text();
+    person->Ssn = number;
+    person->Zip = ZipFromDisplay(m_zip->Cp949Text());
+    person->Addr1 = m_addr1->Cp949Text();
+    person->Addr2 = BracketFreeText(m_addr2->Cp949Text());
+    person->Tel1 = SelectedAreaCode(*m_tel1, env);
+    person->Tel2 = m_tel2->Cp949Text();
+    person->Tel3 = m_tel3->Cp949Text();
+    person->Cell1 = SelectedMobilePrefix(*m_cell1, env);
+    person->Cell2 = m_cell2->Cp949Text();
+    person->Cell3 = m_cell3->Cp949Text();
+    person->CaseNote = BracketFreeText(m_caseNote->Cp949Text());
+    if (env.SavePersons()) {
+        return true;
+    }
+    // A new person the file does not hold must not stay behind in memory, where it would refuse the next try
+    // as already registered.
+    if (m_registerMode == 1) {
+        persons.Remove(number);
+    }
+    return false;
+}
+
+void CDlg_UserInformation::Delete() {
+    Environment& env = Host().Env();
+    if (Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserDelete_Confirm")) != 1) {
+        return;
+    }
+    env.PersonMap().Remove(env.SelectedPersonKey);
+    env.SelectedPersonKey.clear();
+    // The person is gone from memory; what the page still shows can only be registered anew.
+    m_registerMode = 1;
+    m_delete->hide();
+    if (!env.SavePersons()) {
+        ShowText("MSG_File_SaveError");
+        return;
+    }
+    ShowText("MSG_UserDelete_Deleted");
+    Host().ChangePage(MainDialog::kSelectUserPage);
+}
+
+void CDlg_UserInformation::SearchPostalCode() {
+    CDlgZip search(Host(), window());
+    if (search.exec() != 1) {
+        return;
+    }
+    m_zip->SetCp949Text(ZipForDisplay(search.ChosenZip()));
+    m_addr1->SetCp949Text(search.ChosenAddress());
+    m_addr2->setFocus(Qt::OtherFocusReason);
 }

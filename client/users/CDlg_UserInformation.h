@@ -2,9 +2,71 @@
 
 #include "client/app/PageDialog.h"
 
-// The user information page: registers a new person or edits or deletes the selected one.
+#include <string>
+
+class CXButton;
+class CXComboBox;
+class CXEdit;
+class CXTextEdit;
+class Person;
+
+// The user information page: registers a new person or edits or deletes the selected one. A person is kept
+// only after the centre has confirmed that the name belongs to the registration number.
 class CDlg_UserInformation : public PageDialog {
     Q_OBJECT
 public:
+    static constexpr int kNameLimit = 20;
+    static constexpr int kAddressLimit = 50;
+    static constexpr int kCaseNoteLimit = 200;
+
     CDlg_UserInformation(PageHost& host, QWidget* parent);
+
+    // 1 while a new person is registered, 0 while the selected person is edited; decided at every showing.
+    int RegisterMode() const { return m_registerMode; }
+
+    void Save();
+    void Delete();
+    // Empties every field and puts the focus into the name; the mode stays.
+    void ClearFields();
+    void SearchPostalCode();
+
+    // 1 when the person may be stored: the centre confirmed name and number, or neither changed while
+    // editing. 0 otherwise, after telling the user why.
+    int CheckRealName();
+    // 1 when the reply's "CHECKRESULT" passes; otherwise its message is shown and 0 comes back.
+    int ReadRealNameResult(const std::string& reply);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Person* SelectedPerson() const;
+    void FillFrom(const Person& person);
+    // The input check: false after showing the first failure's message and moving the focus.
+    bool CheckInput();
+    bool Refuse(const char* messageKey, QWidget* focus);
+    // Writes the page into the person store and saves it; false when the save failed.
+    bool StorePerson();
+    std::string Number() const;
+    void ShowText(const char* messageKey);
+
+    int m_registerMode = 1;
+    CXEdit* m_name;
+    CXEdit* m_ssn1;
+    CXEdit* m_ssn2;
+    CXEdit* m_zip;
+    CXButton* m_zipButton;
+    CXEdit* m_addr1;
+    CXEdit* m_addr2;
+    CXComboBox* m_tel1;
+    CXEdit* m_tel2;
+    CXEdit* m_tel3;
+    CXComboBox* m_cell1;
+    CXEdit* m_cell2;
+    CXEdit* m_cell3;
+    CXTextEdit* m_caseNote;
+    CXButton* m_back;
+    CXButton* m_clear;
+    CXButton* m_save;
+    CXButton* m_delete;
 };

@@ -1,10 +1,12 @@
 // The client's protocol core talking to the centre stand-in over real HTTP, with the real cipher library
 // and a real database in a temporary folder.
 #include "client/env/CipherLibrary.h"
+#include "client/history/HistoryMessage.h"
 #include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
 #include "client/protocol/TagList.h"
 #include "client/protocol/TagReader.h"
+#include "client/users/RealNameMessage.h"
 #include "platform/Codec.h"
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
@@ -85,9 +87,9 @@ protected:
     }
     std::string ReportRequest(const Person& p, const std::string& place, const std::string& title,
                               const std::string& contents) const {
-        return ::ReportRequest(p.name, Encrypted(p.ssn), place, title, contents);
+        return RawReportRequest(p.name, Encrypted(p.ssn), place, title, contents);
     }
-    std::string HistoryRequest(const Person& p) const { return ::HistoryRequest(p.name, Encrypted(p.ssn)); }
+    std::string HistoryRequest(const Person& p) const { return ::HistoryRequest(p.name, Encrypted(p.ssn), 1); }
     std::vector<std::vector<std::string>> History(const Person& p) {
         const std::string reply = Exchange(HistoryRequest(p));
         EXPECT_EQ(1, reader.CheckWork(reply, 15)) << reply;

@@ -2,10 +2,12 @@
 // floods of header lines, reports larger than any client sends, forms it does not read. And its resident
 // register, which requests never change.
 #include "client/env/CipherLibrary.h"
+#include "client/history/HistoryMessage.h"
 #include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
 #include "client/protocol/TagList.h"
 #include "client/protocol/TagReader.h"
+#include "client/users/RealNameMessage.h"
 #include "platform/Codec.h"
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
@@ -41,8 +43,8 @@ class CentreUnderAttackTest : public ::testing::Test {
 protected:
     void Start(const std::vector<std::string>& args = {}) {
         ASSERT_TRUE(cipher.Load(HALVREN_KAVREL_PATH));
-        centre = std::make_unique<StandinProcess>(HALVREN_CENTRE_STANDIN, dir.Str() + "/data",
-                                                  dir.Str() + "/centre.log", args);
+        centre = std::make_unique<StandinProcess>(HALVREN_CENTRE_STANDIN, dir.Str() + "/centre.log",
+                                                  CentreArguments(dir.Str() + "/data", args));
         ASSERT_GT(centre->Port(), 0) << dir.Read("centre.log");
         transport.SetServer(centre->Host());
         // Far above what an answer takes, far below what the attacks used to cost.
@@ -60,7 +62,7 @@ protected:
     std::string Encrypted(const std::string& ssn) const { return cipher.EncryptText(ssn).value(); }
     std::string Report(const std::string& name, const std::string& ssn, const std::string& place,
                        const std::string& contents) {
-        return Exchange(ReportRequest(name, Encrypted(ssn), place, Cp("화재신고"), contents));
+        return Exchange(RawReportRequest(name, Encrypted(ssn), place, Cp("화재신고"), contents));
     }
     std::string CheckResult(const std::string& name, const std::string& ssn) {
         return Field(Exchange(RealNameRequest(name, Encrypted(ssn))), "CHECKRESULT");
@@ -191,7 +193,7 @@ TEST_F(CentreUnderAttackTest, RefusesFieldsNoClientSendsAndKeepsEveryPageBounded
     EXPECT_NE(std::string::npos, Get("/reports/999999").find("404"));
 
     // The history carries the newest 200 reports.
-    const auto history = ReadTagList(reader, Exchange(HistoryRequest(hong, Encrypted(hongSsn))), "CALLINFO",
+    const auto history = ReadTagList(reader, Exchange(HistoryRequest(hong, Encrypted(hongSsn), 1)), "CALLINFO",
                                      {"NO", "BOARDLEVEL", "NAME", "DSRADDR", "TITLE", "CONTENTS", "DATE"});
     ASSERT_EQ(static_cast<size_t>(CentreService::kMaxHistoryEntries), history.size());
     EXPECT_EQ(std::to_string(kReports), history.front()[0]);
@@ -241,7 +243,7 @@ TEST_F(CentreUnderAttackTest, OnlyTheOperatorChangesTheResidentRegister) {
     EXPECT_NE(std::string::npos, Get("/reports/1").find("본인 확인 안 됨"));
     EXPECT_EQ(std::string::npos, Get("/reports/2").find("본인 확인 안 됨"));
     // The unconfirmed caller still finds the report in the history.
-    EXPECT_EQ(1u, ReadTagList(reader, Exchange(HistoryRequest(stranger, Encrypted(strangerSsn))), "CALLINFO",
+    EXPECT_EQ(1u, ReadTagList(reader, Exchange(HistoryRequest(stranger, Encrypted(strangerSsn), 1)), "CALLINFO",
                               {"NO", "BOARDLEVEL", "NAME", "DSRADDR", "TITLE", "CONTENTS", "DATE", "PROCSTATUS"})
                       .size());
 

@@ -3,8 +3,8 @@
 #include <sqlite3.h>
 
 CentreProcess::CentreProcess(const std::vector<std::string>& extraArguments)
-    : m_process(HALVREN_CENTRE_STANDIN, (m_dir.Path() / "data").string(), (m_dir.Path() / "centre.log").string(),
-                extraArguments) {}
+    : m_process(HALVREN_CENTRE_STANDIN, (m_dir.Path() / "centre.log").string(),
+                CentreArguments((m_dir.Path() / "data").string(), extraArguments)) {}
 
 std::vector<std::vector<std::string>> CentreProcess::Query(const std::string& sql) const {
     std::vector<std::vector<std::string>> rows;

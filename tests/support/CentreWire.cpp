@@ -39,12 +39,8 @@ std::string RawExchange(int port, const std::string& bytes) {
     return reply;
 }
 
-std::string RealNameRequest(const std::string& name, const std::string& cipherSsn) {
-    return "<VESK><WORK>004</WORK>" + TagField("NAME", name) + TagField("SSN", cipherSsn) + "</VESK>";
-}
-
-std::string ReportRequest(const std::string& name, const std::string& cipherSsn, const std::string& place,
-                          const std::string& title, const std::string& contents) {
+std::string RawReportRequest(const std::string& name, const std::string& cipherSsn, const std::string& place,
+                             const std::string& title, const std::string& contents) {
     const auto cp = [](const char* utf8) { return platform::Utf8ToCp949(utf8).value_or(""); };
     return "<VESK><WORK>011</WORK><CALLER>" + TagField("NAME", name) + TagField("SSN", cipherSsn) +
            TagField("ZIPCODE", "111010") + TagField("ADDR1", cp("서울특별시 종로구 사직동")) +
@@ -52,9 +48,4 @@ std::string ReportRequest(const std::string& name, const std::string& cipherSsn,
            TagField("TEL3", "4567") + TagField("PHONE", "010-1234-5678") + TagField("EMAIL", "") +
            TagField("IP", "192.168.0.10") + "<LANG>KO</LANG></CALLER><CALLINFO>" + TagField("DSRADDR", place) +
            TagField("TITLE", title) + TagField("CONTENTS", contents) + "</CALLINFO></VESK>";
-}
-
-std::string HistoryRequest(const std::string& name, const std::string& cipherSsn) {
-    return "<VESK><WORK> 015</WORK>" + TagField("NAME", name) + TagField("SSN", cipherSsn) + TagField("CASESET", "1") +
-           "</VESK>";
 }

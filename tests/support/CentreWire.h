@@ -11,9 +11,8 @@ int OpenLoopback(int port);
 // that comes back until the centre closes the connection or stays silent for five seconds.
 std::string RawExchange(int port, const std::string& bytes);
 
-// The request texts exactly as the client's pages build them. Names and texts in code page 949; the number
-// as the cipher text the client sends.
-std::string RealNameRequest(const std::string& name, const std::string& cipherSsn);
-std::string ReportRequest(const std::string& name, const std::string& cipherSsn, const std::string& place,
-                          const std::string& title, const std::string& contents);
-std::string HistoryRequest(const std::string& name, const std::string& cipherSsn);
+// A report as any sender may send it, for what the centre must withstand: the place and contents go out as
+// given, without the client's free-text rule, beside a fixed caller address and phones. Names and texts in
+// code page 949; the number as cipher text. (The client's own request texts are its *Message builders.)
+std::string RawReportRequest(const std::string& name, const std::string& cipherSsn, const std::string& place,
+                             const std::string& title, const std::string& contents);

@@ -21,11 +21,17 @@ std::string ReadAll(const std::string& path) {
 
 } // namespace
 
-StandinProcess::StandinProcess(const std::string& program, const std::string& dataDir, const std::string& logFile,
-                               const std::vector<std::string>& extraArgs) {
-    std::vector<std::string> args = {program, "--listen", "127.0.0.1:0",      "--data",
-                                     dataDir, "--cipher", HALVREN_KAVREL_PATH};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+std::vector<std::string> CentreArguments(const std::string& dataDir, const std::vector<std::string>& more) {
+    std::vector<std::string> arguments = {"--data", dataDir, "--cipher", HALVREN_KAVREL_PATH};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+StandinProcess::StandinProcess(const std::string& program, const std::string& logFile,
+                               const std::vector<std::string>& arguments)
+    : m_logFile(logFile) {
+    std::vector<std::string> args = {program, "--listen", "127.0.0.1:0"};
+    args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -43,7 +49,7 @@ StandinProcess::StandinProcess(const std::string& program, const std::string& da
         m_pid = -1;
         return;
     }
-    const std::regex ready(R"(serving on http://127\.0\.0\.1:(\d+)/)");
+    const std::regex ready(R"(on (?:http://)?127\.0\.0\.1:(\d+))");
     for (int i = 0; i < 400 && m_port == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
         const std::string log = ReadAll(logFile);
@@ -69,6 +75,25 @@ void StandinProcess::Stop(int signal) {
         waitpid(m_pid, nullptr, 0);
         m_pid = -1;
     }
+}
+
+std::string StandinProcess::Log() const {
+    return ReadAll(m_logFile);
+}
+
+bool StandinProcess::WaitForLines(const std::string& text, int count) const {
+    for (int i = 0; i < 200; ++i) {
+        const std::string log = Log();
+        int found = 0;
+        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+            ++found;
+        }
+        if (found >= count) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
 }
 
 long StandinProcess::ResidentKilobytes() const {

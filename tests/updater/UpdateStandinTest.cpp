@@ -1,8 +1,8 @@
 // The real update-standin process serving the real updater code.
 #include "UpdateKeys.h"
 #include "platform/Tcp.h"
+#include "support/StandinProcess.h"
 #include "support/TempDir.h"
-#include "support/UpdateStandinProcess.h"
 #include "updater/Download.h"
 #include "updater/UpdaterDialog.h"
 
@@ -35,9 +35,9 @@ TEST(UpdateStandin, ServesManyUpdatersAtOnceTurnsAwayTheOneTooManyAndItsSignedFi
     }
     dir.Write("served/Halvren", file);
     dir.Write("sign.pem", keys.privatePem);
-    UpdateStandinProcess standin(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
-                                 {"--file", (dir.Path() / "served/Halvren").string(), "--max-clients", "2",
-                                  "--sign-key", (dir.Path() / "sign.pem").string()});
+    StandinProcess standin(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
+                           {"--file", (dir.Path() / "served/Halvren").string(), "--max-clients", "2", "--sign-key",
+                            (dir.Path() / "sign.pem").string()});
     ASSERT_GT(standin.Port(), 0) << standin.Log();
 
     // Two clients hold their places; a third is told the server is busy.
