@@ -7,17 +7,15 @@
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/ResidentCheck.h"
+#include "standins/common/StandinCommon.h"
 
-#include <csignal>
 #include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
-#include <pthread.h>
 #include <string>
 #include <sys/resource.h>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -64,14 +62,6 @@ void PrintHelp(const std::string& folder) {
                  "(answered on this machine only). Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
 }
 
-bool ParseNumber(const std::string& text, long& value) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
-    value = std::stol(text);
-    return true;
-}
-
 // Nothing when the command line is wrong; the reason is printed.
 std::optional<Options> ParseOptions(int argc, char** argv, const std::string& folder, bool& help) {
     Options options;
@@ -88,15 +78,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, const std::string& fo
         }
         const std::string value = argv[++i];
         if (arg == "--listen") {
-            const size_t colon = value.rfind(':');
-            long port = -1;
-            if (colon == std::string::npos || colon == 0 || !ParseNumber(value.substr(colon + 1), port) ||
-                port > 65535) {
+            if (!ParseListen(value, options.host, options.port)) {
                 std::cerr << "centre-standin: --listen wants HOST:PORT, not \"" << value << "\"\n";
                 return std::nullopt;
             }
-            options.host = value.substr(0, colon);
-            options.port = static_cast<int>(port);
         } else if (arg == "--data") {
             options.dataDir = value;
         } else if (arg == "--version") {
@@ -123,12 +108,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, const std::string& fo
             std::array<long, 3>& p = options.settings.progress;
             const size_t a = value.find(',');
             const size_t b = a == std::string::npos ? a : value.find(',', a + 1);
-            if (b == std::string::npos || !ParseNumber(value.substr(0, a), p[0]) ||
-                !ParseNumber(value.substr(a + 1, b - a - 1), p[1]) || !ParseNumber(value.substr(b + 1), p[2]) ||
-                p[0] > p[1] || p[1] > p[2]) {
+            const long kMost = 999999999;
+            const std::optional<long> first = ParseNumber(value.substr(0, a), kMost);
+            const std::optional<long> second =
+                b == std::string::npos ? std::nullopt : ParseNumber(value.substr(a + 1, b - a - 1), kMost);
+            const std::optional<long> third =
+                b == std::string::npos ? std::nullopt : ParseNumber(value.substr(b + 1), kMost);
+            if (!first || !second || !third || *first > *second || *second > *third) {
                 std::cerr << "centre-standin: --progress wants three rising numbers of seconds, such as 10,60,180\n";
                 return std::nullopt;
             }
+            p = {*first, *second, *third};
         } else {
             std::cerr << "centre-standin: unknown option " << arg << " (see --help)\n";
             return std::nullopt;
@@ -195,13 +185,7 @@ int main(int argc, char** argv) {
         setrlimit(RLIMIT_NOFILE, &files);
     }
 
-    // SIGINT and SIGTERM are taken by one thread, which stops the server; no other thread sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    StopSignals stopSignals;
 
     CentreService service(options->settings, *store, cipher);
     CentreServer server(service, *store, *helpPage, std::cout);
@@ -210,18 +194,11 @@ int main(int argc, char** argv) {
         std::cerr << "centre-standin: cannot listen on " << options->host << ":" << options->port << "\n";
         return 1;
     }
-    std::thread signalWaiter([&] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        server.Stop();
-    });
+    stopSignals.OnStop([&server] { server.Stop(); });
 
     std::cout << "centre-standin: serving on http://" << options->host << ":" << port << "/ (data " << options->dataDir
               << ", version " << options->settings.version << ")" << std::endl;
     const bool served = server.Serve();
-    // Wakes the signal thread when the server ended by itself.
-    kill(getpid(), SIGTERM);
-    signalWaiter.join();
     std::cout << "centre-standin: stopped" << std::endl;
     return served ? 0 : 1;
 }

@@ -2,16 +2,14 @@
 // without the real one. It hands out one file over the update block protocol.
 #include "platform/Codec.h"
 #include "platform/Signature.h"
+#include "standins/common/StandinCommon.h"
 #include "standins/update/UpdateServer.h"
 #include "updater/UpdateFiles.h"
 
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#include <pthread.h>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -48,14 +46,6 @@ void PrintHelp() {
                  "Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
 }
 
-std::optional<long> Number(const std::string& text, long most) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-    }
-    const long value = std::stol(text);
-    return value <= most ? std::optional<long>(value) : std::nullopt;
-}
-
 // Nothing when the command line is wrong; the reason is printed.
 std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
     Options options;
@@ -72,14 +62,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
         const std::string value = argv[++i];
         std::optional<long> number;
         if (arg == "--listen") {
-            const size_t colon = value.rfind(':');
-            number = colon == std::string::npos || colon == 0 ? std::nullopt : Number(value.substr(colon + 1), 65535);
-            if (!number) {
+            if (!ParseListen(value, options.host, options.port)) {
                 std::cerr << "update-standin: --listen wants HOST:PORT, not \"" << value << "\"\n";
                 return std::nullopt;
             }
-            options.host = value.substr(0, colon);
-            options.port = static_cast<int>(*number);
         } else if (arg == "--file") {
             options.file = value;
         } else if (arg == "--name") {
@@ -91,7 +77,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
             }
             options.action = static_cast<std::uint32_t>(std::stoul(value));
         } else if (arg == "--max-clients") {
-            number = Number(value, 10000);
+            number = ParseNumber(value, 10000);
             if (!number || *number < 1) {
                 std::cerr << "update-standin: --max-clients wants a number from 1 to 10000\n";
                 return std::nullopt;
@@ -100,7 +86,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
         } else if (arg == "--sign-key") {
             options.signKey = value;
         } else if (arg == "--block-delay") {
-            number = Number(value, 10000);
+            number = ParseNumber(value, 10000);
             if (!number) {
                 std::cerr << "update-standin: --block-delay wants milliseconds from 0 to 10000\n";
                 return std::nullopt;
@@ -171,13 +157,7 @@ int main(int argc, char** argv) {
     const std::string summary = std::to_string(offer->bytes.size()) + " bytes, action " +
                                 std::to_string(offer->action) + (offer->signature.empty() ? ", unsigned" : ", signed");
 
-    // SIGINT and SIGTERM are taken by one thread, which stops the server; no other thread sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    StopSignals stopSignals;
 
     UpdateServer server(std::move(*offer), options->settings, std::cout);
     const int port = server.Bind(options->host, options->port);
@@ -185,17 +165,10 @@ int main(int argc, char** argv) {
         std::cerr << "update-standin: cannot listen on " << options->host << ":" << options->port << "\n";
         return 1;
     }
-    std::thread signalWaiter([&] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        server.Stop();
-    });
+    stopSignals.OnStop([&server] { server.Stop(); });
     std::cout << "update-standin: serving " << options->file << " (" << summary << ") on " << options->host << ":"
               << port << std::endl;
     server.Serve();
-    // Wakes the signal thread when the server ended by itself.
-    kill(getpid(), SIGTERM);
-    signalWaiter.join();
     std::cout << "update-standin: stopped" << std::endl;
     return 0;
 }
