@@ -1,6 +1,7 @@
 // The history page with a long history: a reply of 500 reports turned into the list, the first report picked
 // and its detail shown, the page painted. Once from a reply at hand, once as the user sees it (the exchange
 // with a centre on this machine included).
+#include "bench/QtBenchMain.h"
 #include "client/history/CDlg_InquireHistory.h"
 #include "skin/CXListCtrl.h"
 #include "skin/SkinResources.h"
@@ -73,10 +74,5 @@ BENCHMARK(BM_ChooseTabWithExchange)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    InstallSkinFonts();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // The person pages of a started client: a postal-code reply of 1,000 entries filled into the search list, and
 // the save of a new person with its real-name exchange on loopback and the encrypted person file.
+#include "bench/QtBenchMain.h"
 #include "client/dialogs/CDlgZip.h"
 #include "client/users/CDlg_UserInformation.h"
 #include "skin/CXEdit.h"
@@ -67,10 +68,5 @@ BENCHMARK(SaveNewPerson)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportA
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    InstallSkinFonts();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

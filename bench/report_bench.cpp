@@ -1,6 +1,7 @@
 // The report page against the real centre stand-in on loopback: from the confirmation answered to the success
 // message (the 011 exchange, the centre storing the report, the judgement), and a refresh of the page with
 // four persons.
+#include "bench/QtBenchMain.h"
 #include "client/app/ClientApp.h"
 #include "client/app/MainDialog.h"
 #include "client/env/Environment.h"
@@ -99,10 +100,5 @@ BENCHMARK(RefreshWithFourPersons)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    InstallSkinFonts();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }
