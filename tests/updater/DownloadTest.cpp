@@ -1,10 +1,10 @@
 // The updater's download protocol against scripted update servers on real loopback connections.
 #include "updater/Download.h"
-#include "UpdateKeys.h"
 #include "platform/Codec.h"
 #include "platform/Signature.h"
 #include "support/ScriptedUpdatePeer.h"
 #include "support/TempDir.h"
+#include "support/UpdateKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The real update-standin process serving the real updater code.
-#include "UpdateKeys.h"
 #include "platform/Tcp.h"
 #include "support/StandinProcess.h"
 #include "support/TempDir.h"
+#include "support/UpdateKeys.h"
 #include "updater/Download.h"
 #include "updater/UpdaterDialog.h"
 

@@ -1,0 +1,5 @@
+#include "support/QtTestMain.h"
+
+int main(int argc, char** argv) {
+    return RunQtTests(argc, argv);
+}
