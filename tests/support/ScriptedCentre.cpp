@@ -36,6 +36,11 @@ ScriptedCentre::ScriptedCentre() : m_server(std::make_unique<httplib::Server>())
     }
     // The socket listens from bind on, so requests wait in its queue until the loop below takes them.
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // The library's stop ends only a loop that already runs: a test that ends at once would otherwise stop
+    // the centre too early and then wait for it forever.
+    for (int i = 0; i < 5000 && !m_server->is_running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 ScriptedCentre::~ScriptedCentre() {
