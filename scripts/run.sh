@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.." || exit 1
 listen=127.0.0.1:8080
 update_listen=127.0.0.1:1472
 dist=build/dist
-run=build/run
+run=${HALVREN_RUN_DIR:-build/run}
 offer=${OFFER_UPDATE:-0}
 
 # The display is decided before anything is built. Without one (a server, a container), the client gets a
