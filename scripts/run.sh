@@ -153,7 +153,11 @@ fi
 echo "Centre stand-in on http://$listen/ (dispatcher's view; help page /Morvane/vesk/Help/help.jsp), announcing $announced."
 echo "Update stand-in on $update_listen, handing out the client built now (signed)."
 echo "Logs: $run/centre.log, $run/update.log. Starting the client from $dist/."
-"$dist/Halvren"
+# Waited for rather than run in the foreground, so that a stop signal to this script ends everything at once.
+"$dist/Halvren" &
+client=$!
+pids+=("$client")
+wait "$client"
 
 # When the user agreed to update, the client has just started the updater. Keep the update stand-in until
 # the updater ends: it holds its lock "VeskUpdater" while it runs.
