@@ -43,12 +43,12 @@ double SinceProcessStart() {
     return (now.tv_sec + now.tv_nsec / 1e9 - startTicks / ticks) * 1000.0;
 }
 
-// Tells the parent how long this process took to get here and its peak memory so far.
+// Tells the parent how long this process took to get here and its peak memory so far (kB).
 void Report() {
     const double ms = SinceProcessStart();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%.1f %ld\n", ms, usage.ru_maxrss / 1024);
+    std::printf("%.1f %ld\n", ms, usage.ru_maxrss);
     std::fflush(stdout);
 }
 
@@ -87,7 +87,7 @@ int BareChild(const std::string& folder) {
 
 struct Runs {
     std::vector<double> times;
-    long peakMb = 0;
+    long peakKb = 0;
 };
 
 // Starts the child `mode` again and again as a fresh process and collects what each run reports.
@@ -110,13 +110,13 @@ bool Measure(const char* self, const char* mode, const std::string& folder, Runs
         int status = 0;
         waitpid(child, &status, 0);
         double ms = 0;
-        long mb = 0;
-        if (n <= 0 || std::sscanf(buffer, "%lf %ld", &ms, &mb) != 2) {
+        long kb = 0;
+        if (n <= 0 || std::sscanf(buffer, "%lf %ld", &ms, &kb) != 2) {
             std::fprintf(stderr, "%s run %d failed\n", mode, run);
             return false;
         }
         runs.times.push_back(ms);
-        runs.peakMb = std::max(runs.peakMb, mb);
+        runs.peakKb = std::max(runs.peakKb, kb);
     }
     std::sort(runs.times.begin(), runs.times.end());
     return true;
@@ -152,9 +152,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::printf("start to main window: client median %.1f ms (peak RSS %ld MB); bare Qt window median %.1f ms "
-                "(peak RSS %ld MB); ratio %.2f over %zu runs each\n",
-                Median(client), client.peakMb, Median(bare), bare.peakMb, Median(client) / Median(bare),
-                client.times.size());
+    std::printf("start to main window: client median %.1f ms (peak RSS %.1f MiB); bare Qt window median %.1f ms "
+                "(peak RSS %.1f MiB); ratio %.2f over %zu runs each\n",
+                Median(client), client.peakKb / 1024.0, Median(bare), bare.peakKb / 1024.0,
+                Median(client) / Median(bare), client.times.size());
     return 0;
 }

@@ -197,6 +197,7 @@ void MainDialog::SwitchTo(int index) {
     m_buttons[kHistory]->setVisible(menu.history);
 
     PageDialog* page = m_pages[static_cast<size_t>(index)];
+    page->EnsureBuilt();
     page->show();
     // A menu button that hid while it had the focus hands it to the new page, not to the next menu button,
     // which would then look lit without the mouse on it.

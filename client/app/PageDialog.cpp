@@ -24,6 +24,13 @@ PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, 
     hide();
 }
 
+void PageDialog::EnsureBuilt() {
+    if (!m_built) {
+        m_built = true;
+        Build();
+    }
+}
+
 void PageDialog::showEvent(QShowEvent* event) {
     // A page takes its background when it is first shown: pages the user never opens cost no memory.
     if (!m_backgroundName.empty() && !Background()) {

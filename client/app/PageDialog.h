@@ -25,8 +25,15 @@ public:
 
     void done(int) override {} // pages live as long as the main window
 
+    // Lays out the page's controls the first time it is needed: a page the user never opens costs neither
+    // start-up time nor memory. The main window calls it before it shows the page.
+    void EnsureBuilt();
+
 protected:
     PageHost& Host() { return m_host; }
+
+    // The page's controls, laid out once (see EnsureBuilt).
+    virtual void Build() {}
 
     // The tip of `control`: the text of `key` in section "TOOLTIP", read once, now. Call after InitToolTips.
     void AddTip(QWidget* control, const char* key);
@@ -49,6 +56,7 @@ protected:
 private:
     PageHost& m_host;
     std::string m_backgroundName;
+    bool m_built = false;
     std::set<QObject*> m_moveOn;
     std::set<QObject*> m_pressOn;
 };

@@ -42,6 +42,9 @@ const QColor kTabSelectedText{255, 255, 243};
 CDlg_InquireHistory::CDlg_InquireHistory(PageHost& host, QWidget* parent)
     : PageDialog(host, parent, "CDlg_InquireHistory", "History_BG.bmp") {
     setAccessibleName(QStringLiteral("신고 내역"));
+}
+
+void CDlg_InquireHistory::Build() {
     QFont pageFont(QStringLiteral("돋움"));
     pageFont.setPointSize(14);
     setFont(pageFont);
@@ -51,7 +54,7 @@ CDlg_InquireHistory::CDlg_InquireHistory(PageHost& host, QWidget* parent)
         tab->setObjectName(QStringLiteral("tabPerson%1").arg(i));
         tab->setAccessibleName(QStringLiteral("사용자 %1").arg(i + 1));
         tab->setAutoDefault(false);
-        CXButton::SetupTabButton(host.Catalogue(), *tab, 38 + 206 * i, 16, "Histroy_UserTab_o.bmp",
+        CXButton::SetupTabButton(Host().Catalogue(), *tab, 38 + 206 * i, 16, "Histroy_UserTab_o.bmp",
                                  "Histroy_UserTab_n.bmp", "Histroy_UserTab_s.bmp");
         tab->SetNormalTextColor(kTabText);
         tab->SetHoverTextColor(kTabHoverText);

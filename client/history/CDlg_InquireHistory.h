@@ -42,6 +42,7 @@ public:
     const std::string& CurrentKey() const { return m_currentKey; }
 
 protected:
+    void Build() override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

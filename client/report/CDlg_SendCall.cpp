@@ -84,8 +84,11 @@ CXTransparentStatic* Picture(QWidget* parent, SkinCatalogue& catalogue, const ch
 CDlg_SendCall::CDlg_SendCall(PageHost& host, QWidget* parent)
     : PageDialog(host, parent, "CDlg_SendCall", "SendCall_BG.bmp") {
     setAccessibleName(QStringLiteral("신고하기"));
-    SkinCatalogue& catalogue = host.Catalogue();
-    Environment& env = host.Env();
+}
+
+void CDlg_SendCall::Build() {
+    SkinCatalogue& catalogue = Host().Catalogue();
+    Environment& env = Host().Env();
 
     // Created in the order the tab key walks through them.
     for (int i = 0; i < kMaxPersons; ++i) {

@@ -43,6 +43,7 @@ public:
     int PersonsShown() const { return m_personCount; }
 
 protected:
+    void Build() override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -50,6 +50,9 @@ CXComboBox* MakeList(QWidget* page, const char* name, const QString& accessible,
 CDlg_UserInformation::CDlg_UserInformation(PageHost& host, QWidget* parent)
     : PageDialog(host, parent, "CDlg_UserInformation", "UserInfo_BG.bmp") {
     setAccessibleName(QStringLiteral("사용자 정보"));
+}
+
+void CDlg_UserInformation::Build() {
     QFont pageFont(QStringLiteral("돋움"));
     pageFont.setPixelSize(15);
     setFont(pageFont);
@@ -93,8 +96,8 @@ CDlg_UserInformation::CDlg_UserInformation(PageHost& host, QWidget* parent)
         UseNativeInput(field);
     }
     MoveOnWithReturn({m_name, m_ssn1, m_ssn2, m_addr2, m_tel1, m_tel2, m_tel3, m_cell1, m_cell2, m_cell3});
-    FillAreaCodeList(*m_tel1, host.Env());
-    FillMobilePrefixList(*m_cell1, host.Env());
+    FillAreaCodeList(*m_tel1, Host().Env());
+    FillMobilePrefixList(*m_cell1, Host().Env());
 
     connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
     connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(MainDialog::kSelectUserPage); });

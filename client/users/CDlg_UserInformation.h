@@ -37,6 +37,7 @@ public:
     int ReadRealNameResult(const std::string& reply);
 
 protected:
+    void Build() override;
     void showEvent(QShowEvent* event) override;
 
 private:
