@@ -6,9 +6,10 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -39,14 +40,19 @@ StandinProcess::StandinProcess(const std::string& program, const std::string& lo
     argv.push_back(nullptr);
     // A restart appends to the same log; only what comes after counts.
     const size_t logBefore = ReadAll(logFile).size();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const bool spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    if (!spawned) {
-        m_pid = -1;
+    const pid_t parent = getpid();
+    m_pid = fork();
+    if (m_pid == 0) {
+        // The stand-in ends with the test even when the test dies without stopping it.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int log = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (getppid() != parent || log < 0 || dup2(log, 1) < 0 || dup2(log, 2) < 0) {
+            _exit(127);
+        }
+        execve(argv[0], argv.data(), environ);
+        _exit(127);
+    }
+    if (m_pid < 0) {
         return;
     }
     const std::regex ready(R"(on (?:http://)?127\.0\.0\.1:(\d+))");
