@@ -16,12 +16,8 @@ trap cleanup EXIT
 build/standins/centre-standin --listen 127.0.0.1:0 --data "$work/centre" --cipher build/dist/libKavrel.so \
     --progress 0,60,180 >"$work/centre.log" 2>&1 &
 centre=$!
-host=
-for _ in $(seq 1 100); do
-    host=$(sed -n 's#.*serving on http://\([^/]*\)/.*#\1#p' "$work/centre.log")
-    [ -n "$host" ] && break
-    sleep 0.1
-done
+source scripts/serving-host.sh
+host=$(serving_host "$work/centre.log")
 if [ -z "$host" ]; then
     echo "The centre stand-in did not start:"
     cat "$work/centre.log"

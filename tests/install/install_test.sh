@@ -45,11 +45,8 @@ exec_line=$(sed -n 's/^Exec=//p' "$entry")
 # The command of the menu entry starts the client, which asks the centre for the version.
 "$centre_program" --listen 127.0.0.1:0 --data "$work/centre" --cipher "$prefix/libKavrel.so" >"$work/centre.log" 2>&1 &
 centre=$!
-for _ in $(seq 1 100); do
-    host=$(sed -n 's#.*serving on http://\([^/]*\)/.*#\1#p' "$work/centre.log")
-    [ -n "$host" ] && break
-    sleep 0.1
-done
+source "$(dirname "$0")/../../scripts/serving-host.sh"
+host=$(serving_host "$work/centre.log")
 [ -n "$host" ] || fail "the centre stand-in did not start"
 sed -i "s|^URL=.*|URL=$host\r|" "$prefix/EnvSet.ini"
 set +e
