@@ -11,8 +11,9 @@ class SkinCatalogue;
 
 // The push button of every window: drawn from up to three bitmaps (first: hover, pressed or focused;
 // second: normal; third: selected), with the window showing through the transparent colour, a hover image
-// that follows the mouse, and an optional caption in a font and colours of its own. Bitmaps handed over by
-// pointer are borrowed and never changed.
+// that follows the mouse, and an optional caption in a font and colours of its own. The button keeps its own
+// shared copy of each bitmap handed over (Qt shares the pixels, nothing is duplicated) and never changes it,
+// so the bitmap may go away after the call.
 class CXButton : public QPushButton {
     Q_OBJECT
 public:

@@ -39,7 +39,9 @@ int CXDialog::SetBackground(int resourceId) {
 
 void CXDialog::CentreOn(const QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect around = window ? window->frameGeometry() : (screen ? screen->geometry() : QRect(QPoint(), size()));
+    // On the screen, the part that panels leave free, so no window starts under a panel.
+    const QRect around =
+        window ? window->frameGeometry() : (screen ? screen->availableGeometry() : QRect(QPoint(), size()));
     move(around.x() + around.width() / 2 - width() / 2, around.y() + around.height() / 2 - height() / 2);
 }
 

@@ -28,6 +28,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    CXHeaderCtrl* m_header;
+    CXHeaderCtrl* m_header = nullptr;
     QList<Qt::Alignment> m_alignments;
 };

@@ -86,10 +86,10 @@ private:
     std::uint32_t m_applyAction = updater::kActionCopy;
     std::string m_fileName;
 
-    CXEdit* m_status;
-    QProgressBar* m_progress;
-    CXButton* m_start;
-    CXButton* m_finish;
+    CXEdit* m_status = nullptr;
+    QProgressBar* m_progress = nullptr;
+    CXButton* m_start = nullptr;
+    CXButton* m_finish = nullptr;
     Notifier m_notifier;
 
     std::thread m_worker;

@@ -17,7 +17,6 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QScreen>
 
 namespace {
 
@@ -95,10 +94,7 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
     SetDraggable(true);
 
     setFixedSize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->availableGeometry();
-        move(desktop.left() + desktop.width() / 2 - 512, desktop.top() + desktop.height() / 2 - 384);
-    }
+    CentreOn(nullptr);
 
     m_helpAddress = "http://" + host.Env().ServerHost() + "/Morvane/vesk/Help/help.jsp";
 

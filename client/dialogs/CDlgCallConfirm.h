@@ -41,8 +41,8 @@ private:
 
     QPointer<QWidget> m_mainWindow;
     std::array<CXEdit*, kFieldCount> m_fields{};
-    CXTextEdit* m_contents;
-    QLabel* m_picture;
-    CXButton* m_yes; // control 1031
-    CXButton* m_no;  // control 1013
+    CXTextEdit* m_contents = nullptr;
+    QLabel* m_picture = nullptr;
+    CXButton* m_yes = nullptr; // control 1031
+    CXButton* m_no = nullptr;  // control 1013
 };

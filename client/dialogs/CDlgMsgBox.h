@@ -40,7 +40,7 @@ private:
     QPointer<QWidget> m_mainWindow;
     std::string m_text;
     int m_mode = kModeNotice;
-    CXStatic* m_textControl;
-    CXButton* m_yes; // control 1031: 확인 or 예
-    CXButton* m_no;  // control 1013: 아니오
+    CXStatic* m_textControl = nullptr;
+    CXButton* m_yes = nullptr; // control 1031: 확인 or 예
+    CXButton* m_no = nullptr;  // control 1013: 아니오
 };

@@ -48,8 +48,8 @@ private:
     std::string m_chosenZip;
     std::string m_chosenAddress;
     std::vector<PostalCodeEntry> m_entries; // the list's rows as received, in the same order
-    CXEdit* m_name;
-    CXButton* m_search;
-    CXButton* m_close;
-    CXListCtrl* m_list;
+    CXEdit* m_name = nullptr;
+    CXButton* m_search = nullptr;
+    CXButton* m_close = nullptr;
+    CXListCtrl* m_list = nullptr;
 };

@@ -40,6 +40,6 @@ private:
     std::array<std::string, kPersonButtons> m_personKeys;
     CXButton* m_addButton = nullptr;
     CXButton* m_registButton = nullptr;
-    QLabel* m_title;
+    QLabel* m_title = nullptr;
     std::string m_titleName;
 };

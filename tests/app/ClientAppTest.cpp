@@ -3,8 +3,10 @@
 #include "skin/CXButton.h"
 #include "support/RunningClient.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -153,6 +155,7 @@ TEST_F(ClientAppTest, WithoutPersonsOnlyTheUserPagesCanBeReached) {
     ASSERT_TRUE(app->StartUp());
     MainDialog& window = *app->MainWindow();
     EXPECT_EQ(QSize(1024, 750), window.size());
+    EXPECT_EQ(QGuiApplication::primaryScreen()->availableGeometry().center(), window.geometry().center());
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ("http://" + centre.Host() + "/Morvane/vesk/Help/help.jsp", window.HelpAddress());
     ExpectPage(window, 1, {false, false, false, "left_Step_registUser.bmp"});

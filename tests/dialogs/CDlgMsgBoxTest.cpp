@@ -110,7 +110,7 @@ TEST(CDlgMsgBox, CentresOnTheMainWindowOrTheScreen) {
         atStart = b.pos();
         b.done(1);
     });
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(atStart, QPoint(screen.x() + screen.width() / 2 - 250, screen.y() + screen.height() / 2 - 125));
 
     QWidget main;
