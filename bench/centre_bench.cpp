@@ -7,13 +7,13 @@
 // Usage: centre_bench [mixed|burst|crash|attack|all] [--standin PATH] [--seconds N]
 // Not a test: `make bench` runs it; the numbers go into the notes of the change.
 #include "client/env/CipherLibrary.h"
-#include "client/history/HistoryMessage.h"
-#include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagList.h"
-#include "client/protocol/TagReader.h"
-#include "client/users/RealNameMessage.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
+#include "protocol/HistoryMessage.h"
+#include "protocol/RealNameMessage.h"
+#include "protocol/TagList.h"
+#include "protocol/TagReader.h"
 #include "standins/centre/CentreServer.h"
 #include "support/CentreWire.h"
 #include "support/StandinProcess.h"

@@ -1,8 +1,8 @@
 // One version exchange against a real loopback server, and reading every field of a long list reply.
-#include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagList.h"
-#include "client/protocol/TagReader.h"
+#include "protocol/Envelope.h"
+#include "protocol/TagList.h"
+#include "protocol/TagReader.h"
 #include "support/ScriptedCentre.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // The centre stand-in's answering on any request body, with a real database and the real cipher library; then
 // the dispatcher's pages over whatever it stored.
 #include "client/env/CipherLibrary.h"
-#include "client/protocol/TagReader.h"
 #include "fuzz/FuzzCheck.h"
+#include "protocol/TagReader.h"
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/DispatcherView.h"

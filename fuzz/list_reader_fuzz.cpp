@@ -1,7 +1,7 @@
 // The client's list reader on any text a server may send: the postal-code and the history lists.
-#include "client/protocol/TagList.h"
-#include "client/protocol/TagReader.h"
 #include "fuzz/FuzzCheck.h"
+#include "protocol/TagList.h"
+#include "protocol/TagReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The client's reply reader on any text a server may send: judging the work code and walking fields by name.
-#include "client/protocol/TagReader.h"
 #include "fuzz/FuzzCheck.h"
+#include "protocol/TagReader.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -4,11 +4,11 @@
 #include "client/app/Transaction.h"
 #include "client/dialogs/CDlgMsgBox.h"
 #include "client/env/Environment.h"
-#include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagReader.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
+#include "protocol/Envelope.h"
+#include "protocol/TagReader.h"
 #include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 

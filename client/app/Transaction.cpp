@@ -3,7 +3,7 @@
 #include "client/app/PageHost.h"
 #include "client/env/Environment.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagReader.h"
+#include "protocol/TagReader.h"
 
 #include <QApplication>
 #include <QCursor>

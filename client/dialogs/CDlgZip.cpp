@@ -3,7 +3,7 @@
 #include "client/app/PageHost.h"
 #include "client/app/Transaction.h"
 #include "client/env/Environment.h"
-#include "client/protocol/TextTrim.h"
+#include "protocol/TextTrim.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/dialogs/PostalCodeMessage.h"
+#include "protocol/PostalCodeMessage.h"
 #include "skin/CXDialog.h"
 
 #include <QPointer>

@@ -2,10 +2,10 @@
 
 #include "client/env/MachineIdentity.h"
 #include "client/env/PersonFile.h"
-#include "client/protocol/TextTrim.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/SafeSave.h"
+#include "protocol/TextTrim.h"
 
 #include <array>
 #include <exception>

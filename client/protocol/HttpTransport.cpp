@@ -1,6 +1,6 @@
 #include "client/protocol/HttpTransport.h"
 
-#include "client/protocol/TextTrim.h"
+#include "protocol/TextTrim.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "standins/centre/CentreServer.h"
 
-#include "client/protocol/Envelope.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/DispatcherView.h"

@@ -1,8 +1,8 @@
 #include "standins/centre/CentreService.h"
 
 #include "client/env/CipherLibrary.h"
-#include "client/protocol/Envelope.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
 #include "standins/centre/CentreStore.h"
 #include "standins/centre/LocalTime.h"
 #include "standins/centre/ResidentCheck.h"

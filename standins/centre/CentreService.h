@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/protocol/TagReader.h"
+#include "protocol/TagReader.h"
 
 #include <array>
 #include <cstddef>

@@ -2,8 +2,8 @@
 // centre gives it, and the state moves on as the centre deals with the report.
 #include "client/history/CDlg_InquireHistory.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagReader.h"
-#include "client/report/ReportMessage.h"
+#include "protocol/ReportMessage.h"
+#include "protocol/TagReader.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
 #include "skin/UiText.h"

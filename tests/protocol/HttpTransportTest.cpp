@@ -1,6 +1,6 @@
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/Envelope.h"
-#include "client/protocol/TagReader.h"
+#include "protocol/Envelope.h"
+#include "protocol/TagReader.h"
 #include "support/RawHttpCapture.h"
 #include "support/ScriptedCentre.h"
 

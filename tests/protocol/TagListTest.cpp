@@ -1,4 +1,4 @@
-#include "client/protocol/TagList.h"
+#include "protocol/TagList.h"
 
 #include <gtest/gtest.h>
 

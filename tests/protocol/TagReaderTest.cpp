@@ -1,5 +1,5 @@
-#include "client/protocol/TagReader.h"
-#include "client/protocol/Envelope.h"
+#include "protocol/TagReader.h"
+#include "protocol/Envelope.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The client's protocol core talking to the centre stand-in over real HTTP, with the real cipher library
 // and a real database in a temporary folder.
 #include "client/env/CipherLibrary.h"
-#include "client/history/HistoryMessage.h"
-#include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagList.h"
-#include "client/protocol/TagReader.h"
-#include "client/users/RealNameMessage.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
+#include "protocol/HistoryMessage.h"
+#include "protocol/RealNameMessage.h"
+#include "protocol/TagList.h"
+#include "protocol/TagReader.h"
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
 #include "standins/centre/CentreStore.h"

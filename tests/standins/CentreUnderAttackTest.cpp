@@ -2,13 +2,13 @@
 // floods of header lines, reports larger than any client sends, forms it does not read. And its resident
 // register, which requests never change.
 #include "client/env/CipherLibrary.h"
-#include "client/history/HistoryMessage.h"
-#include "client/protocol/Envelope.h"
 #include "client/protocol/HttpTransport.h"
-#include "client/protocol/TagList.h"
-#include "client/protocol/TagReader.h"
-#include "client/users/RealNameMessage.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
+#include "protocol/HistoryMessage.h"
+#include "protocol/RealNameMessage.h"
+#include "protocol/TagList.h"
+#include "protocol/TagReader.h"
 #include "standins/centre/CentreServer.h"
 #include "standins/centre/CentreService.h"
 #include "support/CentreWire.h"

@@ -1,7 +1,7 @@
 #include "support/CentreWire.h"
 
-#include "client/protocol/Envelope.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

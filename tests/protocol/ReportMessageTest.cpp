@@ -1,4 +1,4 @@
-#include "client/report/ReportMessage.h"
+#include "protocol/ReportMessage.h"
 
 #include "platform/Codec.h"
 

@@ -1,6 +1,6 @@
-#include "client/dialogs/PostalCodeMessage.h"
+#include "protocol/PostalCodeMessage.h"
 
-#include "client/protocol/TagList.h"
+#include "protocol/TagList.h"
 
 namespace {
 

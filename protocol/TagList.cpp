@@ -1,4 +1,4 @@
-#include "client/protocol/TagList.h"
+#include "protocol/TagList.h"
 
 std::vector<std::vector<std::string>> ReadTagList(const TagReader& reader, const std::string& text,
                                                   const std::string& container,

@@ -1,6 +1,6 @@
-#include "client/protocol/TagReader.h"
+#include "protocol/TagReader.h"
 
-#include "client/protocol/TextTrim.h"
+#include "protocol/TextTrim.h"
 
 #include <cstdio>
 

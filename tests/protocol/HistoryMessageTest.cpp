@@ -1,4 +1,4 @@
-#include "client/history/HistoryMessage.h"
+#include "protocol/HistoryMessage.h"
 #include "platform/Codec.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "client/protocol/Envelope.h"
+#include "protocol/Envelope.h"
 
 std::string TagField(std::string_view name, std::string_view value) {
     std::string field;

@@ -1,4 +1,4 @@
-#include "client/protocol/TextTrim.h"
+#include "protocol/TextTrim.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "client/history/HistoryMessage.h"
+#include "protocol/HistoryMessage.h"
 
-#include "client/protocol/Envelope.h"
-#include "client/protocol/TagList.h"
+#include "protocol/Envelope.h"
+#include "protocol/TagList.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
-#include "client/users/RealNameMessage.h"
+#include "protocol/RealNameMessage.h"
 
-#include "client/protocol/Envelope.h"
-#include "client/protocol/TextTrim.h"
+#include "protocol/Envelope.h"
+#include "protocol/TextTrim.h"
 
 std::string RealNameRequest(const std::string& name, const std::string& encipheredSsn) {
     return "<VESK><WORK>004</WORK>" + TagField("NAME", name) + TagField("SSN", encipheredSsn) + "</VESK>";

@@ -1,7 +1,7 @@
-#include "client/report/ReportMessage.h"
+#include "protocol/ReportMessage.h"
 
-#include "client/protocol/Envelope.h"
 #include "platform/Codec.h"
+#include "protocol/Envelope.h"
 
 std::string ReportRequest(const ReportFields& f) {
     std::string text = "<VESK><WORK>011</WORK><CALLER>";
