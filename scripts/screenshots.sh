@@ -25,6 +25,6 @@ if [ -z "$host" ]; then
 fi
 
 rm -rf build/screens
-QT_QPA_PLATFORM=offscreen build/assets/skin-painter/halvren_screens build/dist build/screens "$host"
-(cd build && QT_QPA_PLATFORM=offscreen ./updater/halvren_updater_screens screens)
+QT_QPA_PLATFORM=offscreen build/tools/screens/halvren_screens build/dist build/screens "$host"
+(cd build && QT_QPA_PLATFORM=offscreen ./tools/screens/halvren_updater_screens screens)
 echo "Pictures of the live windows: $(ls build/screens | tr '\n' ' ')"

@@ -1,7 +1,7 @@
 // Pictures of the live updater window for review: idle, in the middle of a download from the real update
 // stand-in, and done.
 //
-//   halvren-updater-screens <output folder>
+//   halvren_updater_screens <output folder>
 
 #include "skin/SkinResources.h"
 #include "updater/UpdaterDialog.h"
