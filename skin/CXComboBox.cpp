@@ -1,5 +1,6 @@
 #include "skin/CXComboBox.h"
 
+#include "skin/SkinBitmaps.h"
 #include "skin/SkinResources.h"
 
 #include <QAbstractItemView>
@@ -38,7 +39,7 @@ void CXComboBox::paintEvent(QPaintEvent* event) {
     p.setPen(Qt::white);
     p.drawRect(r.adjusted(0, 0, -1, -1));
     r.adjust(1, 1, -1, -1);
-    const QPixmap arrow = LoadResourceBitmap(kArrowResource);
+    const QPixmap arrow = LoadResourceBitmap(ClientBitmap::kComboArrow);
     if (arrow.isNull()) {
         return;
     }

@@ -10,7 +10,6 @@ public:
     explicit CXComboBox(QWidget* parent = nullptr);
 
     static inline const QColor kOuterFrame{179, 203, 219};
-    static constexpr int kArrowResource = 137;
 
     // The width the list drops down with: widest choice + scroll bar + the width of "0".
     int DroppedWidth() const;

@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
+#include "skin/SkinBitmaps.h"
 #include "updater/UpdateFiles.h"
 
 #include <QGuiApplication>
@@ -38,10 +39,6 @@ const QString kSaveFailed = QStringLiteral("다운로드한 파일을 Down 폴�
 const QString kReplaceFailed = QStringLiteral("새 파일로 바꾸지 못했습니다. 프로그램은 그대로입니다.");
 const QString kOpenFailed = QStringLiteral("다운로드한 파일을 열지 못했습니다.");
 
-constexpr int kBackground = 135;
-constexpr int kStartNormal = 136, kStartHover = 137;
-constexpr int kFinishNormal = 138, kFinishHover = 139;
-
 std::string HostOf(const std::string& programFolder) {
     std::string host =
         platform::ReadProfileString(programFolder + "EnvSet.ini", "DEFAULT", "URL", UpdaterDialog::kDefaultHost);
@@ -66,14 +63,16 @@ UpdaterDialog::UpdaterDialog(Options options, QWidget* parent)
     : CXDialog(parent), m_options(std::move(options)),
       m_programFolder(m_options.programFolder.empty() ? platform::ExecutableFolder() : m_options.programFolder),
       m_host(HostOf(m_programFolder)), m_status(new CXEdit(this)), m_progress(new QProgressBar(this)),
-      m_start(MakeButton(this, "btnStart", QStringLiteral("시작"), 159, 213, kStartNormal, kStartHover)),
-      m_finish(MakeButton(this, "btnFinish", QStringLiteral("종료"), 309, 213, kFinishNormal, kFinishHover)) {
+      m_start(MakeButton(this, "btnStart", QStringLiteral("시작"), 159, 213, UpdaterBitmap::kStart,
+                         UpdaterBitmap::kStartHover)),
+      m_finish(MakeButton(this, "btnFinish", QStringLiteral("종료"), 309, 213, UpdaterBitmap::kFinish,
+                          UpdaterBitmap::kFinishHover)) {
     setObjectName(QStringLiteral("UpdaterDialog"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QStringLiteral("HalvrenUpdater"));
     setAccessibleName(windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/res/128.png")));
-    SetBackground(kBackground);
+    SetBackground(UpdaterBitmap::kBackground);
     SetDraggable(true);
     setFixedSize(kWidth, kHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -3,6 +3,8 @@
 //
 //   halvren-skin-painter <images folder> <client resource folder> <updater resource folder>
 
+#include "skin/SkinBitmaps.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QStringList>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -163,8 +166,15 @@ QByteArray RunLengthBitmap(const QImage& img) {
     return out;
 }
 
-void Save(const QImage& img, const QString& folder, const QString& name) {
-    const QString path = folder + QLatin1Char('/') + name;
+// A folder the painter fills, and what it wrote there.
+struct Folder {
+    QString path;
+    QStringList written;
+};
+
+void Save(const QImage& img, Folder& folder, const QString& name) {
+    folder.written.append(name);
+    const QString path = folder.path + QLatin1Char('/') + name;
     if (name.endsWith(QLatin1String(".png"))) {
         if (!img.save(path, "PNG")) {
             Fail(path, "cannot write");
@@ -196,6 +206,11 @@ void Save(const QImage& img, const QString& folder, const QString& name) {
 }
 
 // Solid rounded shape without antialiasing, so its edge never blends with the magenta around it.
+// A bitmap built into a program, by its number.
+void Save(const QImage& img, Folder& folder, int number) {
+    Save(img, folder, QString::number(number) + QStringLiteral(".bmp"));
+}
+
 void Shape(QPainter& p, const QRect& r, int radius, const QColor& fill, const QColor& border) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -317,7 +332,7 @@ QImage DialogWindow(int w, int h, const QString& title) {
     return img;
 }
 
-void PaintMainWindow(const QString& dir) {
+void PaintMainWindow(Folder& dir) {
     {
         QImage img = Canvas(1024, 750, kPale);
         QPainter p(&img);
@@ -414,7 +429,7 @@ void PaintMainWindow(const QString& dir) {
     Save(small(true, true), dir, "btn_x_o.bmp");
 }
 
-void PaintReportPage(const QString& dir) {
+void PaintReportPage(Folder& dir) {
     {
         QImage img = Page(988, 537);
         QPainter p(&img);
@@ -481,7 +496,7 @@ void PaintReportPage(const QString& dir) {
     }
 }
 
-void PaintUserPages(const QString& dir) {
+void PaintUserPages(Folder& dir) {
     auto title = [&](const QString& text, const char* name) {
         QImage img = Canvas(95, 27, kWhite);
         QPainter p(&img);
@@ -562,7 +577,7 @@ void PaintUserPages(const QString& dir) {
     }
 }
 
-void PaintHistoryPage(const QString& dir) {
+void PaintHistoryPage(Folder& dir) {
     {
         QImage img = Page(988, 537);
         QPainter p(&img);
@@ -596,20 +611,21 @@ QImage Icon(const QString& text, const QColor& fill) {
     return img;
 }
 
-void PaintClientResources(const QString& dir) {
-    Save(RestingButton(134, 54, QStringLiteral("확인"), 20), dir, "150.bmp");
-    Save(LitButton(134, 54, QStringLiteral("확인"), 20), dir, "151.bmp");
-    Save(RestingButton(134, 54, QStringLiteral("예"), 20), dir, "163.bmp");
-    Save(LitButton(134, 54, QStringLiteral("예"), 20), dir, "164.bmp");
-    Save(RestingButton(134, 54, QStringLiteral("아니오"), 20), dir, "165.bmp");
-    Save(LitButton(134, 54, QStringLiteral("아니오"), 20), dir, "166.bmp");
-    Save(Button(134, 54, QStringLiteral("예"), kCaption.darker(130), kSelectedText, 20), dir, "175.bmp");
-    Save(Button(134, 54, QStringLiteral("아니오"), kLine, kInk, 20), dir, "176.bmp");
+void PaintClientResources(Folder& dir) {
+    Save(RestingButton(134, 54, QStringLiteral("확인"), 20), dir, ClientBitmap::kConfirm);
+    Save(LitButton(134, 54, QStringLiteral("확인"), 20), dir, ClientBitmap::kConfirmHover);
+    Save(RestingButton(134, 54, QStringLiteral("예"), 20), dir, ClientBitmap::kYes);
+    Save(LitButton(134, 54, QStringLiteral("예"), 20), dir, ClientBitmap::kYesHover);
+    Save(RestingButton(134, 54, QStringLiteral("아니오"), 20), dir, ClientBitmap::kNo);
+    Save(LitButton(134, 54, QStringLiteral("아니오"), 20), dir, ClientBitmap::kNoHover);
+    Save(Button(134, 54, QStringLiteral("예"), kCaption.darker(130), kSelectedText, 20), dir,
+         ClientBitmap::kYesSelected);
+    Save(Button(134, 54, QStringLiteral("아니오"), kLine, kInk, 20), dir, ClientBitmap::kNoSelected);
     {
         QImage img = DialogWindow(500, 250, QStringLiteral("Halvren 메세지"));
         QPainter p(&img);
         Shape(p, QRect(54, 63, 410, 96), 10, kPale, kLine);
-        Save(img, dir, "152.bmp");
+        Save(img, dir, ClientBitmap::kMessageBackground);
     }
     {
         QImage img = DialogWindow(800, 600, QStringLiteral("우편번호 검색"));
@@ -620,7 +636,7 @@ void PaintClientResources(const QString& dir) {
         Label(p, 220, 115, 26, QStringLiteral("동(읍, 면) 이름"));
         Field(p, QRect(232, 115, 250, 26));
         Section(p, QRect(27, 166, 400, 26), QStringLiteral("검색 결과"));
-        Save(img, dir, "167.bmp");
+        Save(img, dir, ClientBitmap::kZipBackground);
     }
     auto close = [&](bool hover) {
         QImage img = Canvas(20, 20, kMagenta);
@@ -631,10 +647,10 @@ void PaintClientResources(const QString& dir) {
         p.drawLine(13, 6, 6, 13);
         return img;
     };
-    Save(close(false), dir, "148.bmp");
-    Save(close(true), dir, "149.bmp");
-    Save(RestingButton(120, 40, QStringLiteral("검색"), 17), dir, "160.bmp");
-    Save(LitButton(120, 40, QStringLiteral("검색"), 17), dir, "161.bmp");
+    Save(close(false), dir, ClientBitmap::kZipClose);
+    Save(close(true), dir, ClientBitmap::kZipCloseHover);
+    Save(RestingButton(120, 40, QStringLiteral("검색"), 17), dir, ClientBitmap::kZipSearch);
+    Save(LitButton(120, 40, QStringLiteral("검색"), 17), dir, ClientBitmap::kZipSearchHover);
     {
         QImage img = DialogWindow(850, 636, QStringLiteral("신고 확인"));
         QPainter p(&img);
@@ -662,23 +678,25 @@ void PaintClientResources(const QString& dir) {
         Field(p, QRect(164, 381, 641, 22));
         Label(p, 150, 416, 22, QStringLiteral("상황 설명"));
         Field(p, QRect(164, 416, 641, 99));
-        Save(img, dir, "169.bmp");
+        Save(img, dir, ClientBitmap::kCallConfirmBackground);
     }
     const struct {
         int id;
         QString label;
         QColor fill;
     } pictures[] = {
-        {170, QStringLiteral("화재"), QColor(214, 62, 44)},   {171, QStringLiteral("구급"), QColor(44, 150, 90)},
-        {172, QStringLiteral("구조"), QColor(230, 140, 30)},  {173, QStringLiteral("재난"), QColor(120, 80, 170)},
-        {174, QStringLiteral("기타"), QColor(120, 130, 140)},
+        {ClientBitmap::kFirePicture, QStringLiteral("화재"), QColor(214, 62, 44)},
+        {ClientBitmap::kEmergencyPicture, QStringLiteral("구급"), QColor(44, 150, 90)},
+        {ClientBitmap::kRescuePicture, QStringLiteral("구조"), QColor(230, 140, 30)},
+        {ClientBitmap::kDisasterPicture, QStringLiteral("재난"), QColor(120, 80, 170)},
+        {ClientBitmap::kOtherPicture, QStringLiteral("기타"), QColor(120, 130, 140)},
     };
     for (const auto& c : pictures) {
         QImage img = Canvas(56, 34, kWhite);
         QPainter p(&img);
         Shape(p, QRect(0, 0, 56, 34), 8, c.fill, QColor());
         Text(p, QRect(0, 0, 56, 34), c.label, 16, true, kWhite);
-        Save(img, dir, QString::number(c.id) + ".bmp");
+        Save(img, dir, c.id);
     }
     {
         QImage img = Canvas(17, 24, kLightBlue);
@@ -688,22 +706,22 @@ void PaintClientResources(const QString& dir) {
         p.setPen(Qt::NoPen);
         p.setBrush(kCaption);
         p.drawPolygon(QPolygon({QPoint(4, 9), QPoint(13, 9), QPoint(8, 14)}));
-        Save(img, dir, "137.bmp");
+        Save(img, dir, ClientBitmap::kComboArrow);
     }
     Save(Icon(QStringLiteral("119"), kAlert), dir, "icon.png");
 }
 
-void PaintUpdaterResources(const QString& dir) {
+void PaintUpdaterResources(Folder& dir) {
     {
         QImage img = DialogWindow(600, 300, QStringLiteral("Halvren 업데이트"));
         QPainter p(&img);
         Field(p, QRect(66, 68, 495, 47));
-        Save(img, dir, "135.bmp");
+        Save(img, dir, UpdaterBitmap::kBackground);
     }
-    Save(RestingButton(134, 54, QStringLiteral("시작"), 20), dir, "136.bmp");
-    Save(LitButton(134, 54, QStringLiteral("시작"), 20), dir, "137.bmp");
-    Save(RestingButton(134, 54, QStringLiteral("종료"), 20), dir, "138.bmp");
-    Save(LitButton(134, 54, QStringLiteral("종료"), 20), dir, "139.bmp");
+    Save(RestingButton(134, 54, QStringLiteral("시작"), 20), dir, UpdaterBitmap::kStart);
+    Save(LitButton(134, 54, QStringLiteral("시작"), 20), dir, UpdaterBitmap::kStartHover);
+    Save(RestingButton(134, 54, QStringLiteral("종료"), 20), dir, UpdaterBitmap::kFinish);
+    Save(LitButton(134, 54, QStringLiteral("종료"), 20), dir, UpdaterBitmap::kFinishHover);
     Save(Icon(QStringLiteral("↓"), kCaption), dir, "128.png");
 }
 
@@ -724,11 +742,11 @@ int main(int argc, char** argv) {
     }
     QGuiApplication::setFont(QFont(QFontDatabase::applicationFontFamilies(regular).value(0)));
 
-    const QString images = QString::fromLocal8Bit(argv[1]);
-    const QString client = QString::fromLocal8Bit(argv[2]);
-    const QString updater = QString::fromLocal8Bit(argv[3]);
-    for (const QString& d : {images, client, updater}) {
-        QDir().mkpath(d);
+    Folder images{QString::fromLocal8Bit(argv[1]), {}};
+    Folder client{QString::fromLocal8Bit(argv[2]), {}};
+    Folder updater{QString::fromLocal8Bit(argv[3]), {}};
+    for (const Folder* d : {&images, &client, &updater}) {
+        QDir().mkpath(d->path);
     }
     PaintMainWindow(images);
     PaintReportPage(images);
@@ -736,5 +754,19 @@ int main(int argc, char** argv) {
     PaintHistoryPage(images);
     PaintClientResources(client);
     PaintUpdaterResources(updater);
+
+    // The skin files are exactly the ones the catalogue loads: a name painted but never loaded, or loaded but
+    // never painted, would be a window without its picture.
+    QStringList expected;
+    for (const char* name : kSkinFiles) {
+        expected.append(QString::fromLatin1(name));
+    }
+    expected.sort();
+    images.written.sort();
+    if (images.written != expected) {
+        std::fprintf(stderr, "skin painter: painted %s\nbut the catalogue loads %s\n",
+                     qPrintable(images.written.join(QLatin1Char(' '))), qPrintable(expected.join(QLatin1Char(' '))));
+        return 1;
+    }
     return 0;
 }

@@ -3,16 +3,12 @@
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXTextEdit.h"
+#include "skin/SkinBitmaps.h"
 #include "skin/SkinResources.h"
 
 #include <QLabel>
 
 namespace {
-
-constexpr int kBackground = 169;
-constexpr int kFirstPicture = 170; // fire; the other categories follow
-constexpr int kYesHover = 164, kYes = 163, kYesSelected = 175;
-constexpr int kNoHover = 166, kNo = 165, kNoSelected = 176;
 
 struct FieldPlace {
     const char* objectName;
@@ -40,7 +36,7 @@ CDlgCallConfirm::CDlgCallConfirm(QWidget* mainWindow)
     setObjectName(QStringLiteral("CDlgCallConfirm"));
     setWindowTitle(QStringLiteral("Halvren 신고확인"));
     setAccessibleName(windowTitle());
-    SetBackground(kBackground);
+    SetBackground(ClientBitmap::kCallConfirmBackground);
     SetDraggable(true);
     setFixedSize(kWidth, kHeight);
 
@@ -67,12 +63,14 @@ CDlgCallConfirm::CDlgCallConfirm(QWidget* mainWindow)
     m_yes->setObjectName(QStringLiteral("confirmYes"));
     m_yes->setAccessibleName(QStringLiteral("예"));
     m_yes->move(307, 544);
-    m_yes->SetBitmaps(kYesHover, CXButton::kMagenta, kYes, CXButton::kMagenta, kYesSelected, CXButton::kMagenta);
+    m_yes->SetBitmaps(ClientBitmap::kYesHover, CXButton::kMagenta, ClientBitmap::kYes, CXButton::kMagenta,
+                      ClientBitmap::kYesSelected, CXButton::kMagenta);
     m_yes->SizeToContent();
     m_no->setObjectName(QStringLiteral("confirmNo"));
     m_no->setAccessibleName(QStringLiteral("아니오"));
     m_no->move(452, 544);
-    m_no->SetBitmaps(kNoHover, CXButton::kMagenta, kNo, CXButton::kMagenta, kNoSelected, CXButton::kMagenta);
+    m_no->SetBitmaps(ClientBitmap::kNoHover, CXButton::kMagenta, ClientBitmap::kNo, CXButton::kMagenta,
+                     ClientBitmap::kNoSelected, CXButton::kMagenta);
     m_no->SizeToContent();
     connect(m_yes, &QPushButton::clicked, this, [this] { done(1); });
     connect(m_no, &QPushButton::clicked, this, [this] { done(2); });
@@ -89,7 +87,7 @@ int CDlgCallConfirm::Show(const std::string& name, const std::string& ssnFront, 
                           const std::string& place, const std::string& contents, int category) {
     CentreOn(m_mainWindow);
 
-    const QPixmap picture = LoadResourceBitmap(kFirstPicture + category);
+    const QPixmap picture = LoadResourceBitmap(ClientBitmap::kFirePicture + category);
     m_picture->setPixmap(picture);
     m_picture->resize(picture.size());
     static constexpr const char* kCategoryNames[] = {"화재", "구급", "구조", "재난", "기타"};

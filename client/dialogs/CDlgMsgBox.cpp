@@ -2,16 +2,13 @@
 
 #include "skin/CXButton.h"
 #include "skin/CXStatic.h"
+#include "skin/SkinBitmaps.h"
 #include "skin/UiText.h"
 
 namespace {
 
 constexpr int kWidth = 500;
 constexpr int kHeight = 250;
-constexpr int kBackground = 152;
-constexpr int kConfirm = 150, kConfirmHover = 151;
-constexpr int kYes = 163, kYesHover = 164;
-constexpr int kNo = 165, kNoHover = 166;
 const QRect kTextArea(64, 71, 390, 80);
 
 } // namespace
@@ -53,7 +50,7 @@ int CDlgMsgBox::Show(const std::string& text, int mode) {
 }
 
 void CDlgMsgBox::Layout() {
-    SetBackground(kBackground);
+    SetBackground(ClientBitmap::kMessageBackground);
     setWindowTitle(QStringLiteral("Halvren 메세지"));
     setFixedSize(kWidth, kHeight);
 
@@ -61,15 +58,15 @@ void CDlgMsgBox::Layout() {
 
     if (m_mode == kModeQuestion) {
         m_yes->move(113, 165);
-        m_yes->SetBitmaps(kYesHover, CXButton::kMagenta, kYes, CXButton::kMagenta);
+        m_yes->SetBitmaps(ClientBitmap::kYesHover, CXButton::kMagenta, ClientBitmap::kYes, CXButton::kMagenta);
         m_yes->setAccessibleName(QStringLiteral("예"));
         m_no->move(253, 165);
-        m_no->SetBitmaps(kNoHover, CXButton::kMagenta, kNo, CXButton::kMagenta);
+        m_no->SetBitmaps(ClientBitmap::kNoHover, CXButton::kMagenta, ClientBitmap::kNo, CXButton::kMagenta);
         m_no->SizeToContent();
         m_no->show();
     } else {
         m_yes->move(187, 165);
-        m_yes->SetBitmaps(kConfirmHover, CXButton::kMagenta, kConfirm, CXButton::kMagenta);
+        m_yes->SetBitmaps(ClientBitmap::kConfirmHover, CXButton::kMagenta, ClientBitmap::kConfirm, CXButton::kMagenta);
         m_yes->setAccessibleName(QStringLiteral("확인"));
         m_no->hide();
     }

@@ -7,6 +7,7 @@
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
+#include "skin/SkinBitmaps.h"
 #include "skin/UiText.h"
 
 #include <QHeaderView>
@@ -14,9 +15,6 @@
 
 namespace {
 
-constexpr int kBackground = 167;
-constexpr int kSearch = 160, kSearchHover = 161;
-constexpr int kClose = 148, kCloseHover = 149;
 constexpr int kRowHeight = 30;
 constexpr int kPostalWork = 2;
 
@@ -40,7 +38,7 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     QFont dialogFont(QStringLiteral("돋움"));
     dialogFont.setPixelSize(15);
     setFont(dialogFont);
-    SetBackground(kBackground);
+    SetBackground(ClientBitmap::kZipBackground);
     SetDraggable(true);
     setFixedSize(kWidth, kHeight);
 
@@ -55,14 +53,15 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     m_search->setObjectName(QStringLiteral("btnSearch"));
     m_search->setAccessibleName(QStringLiteral("검색"));
     m_search->move(612, 108);
-    m_search->SetBitmaps(kSearchHover, CXButton::kMagenta, kSearch, CXButton::kMagenta);
+    m_search->SetBitmaps(ClientBitmap::kZipSearchHover, CXButton::kMagenta, ClientBitmap::kZipSearch,
+                         CXButton::kMagenta);
     m_search->SizeToContent();
     connect(m_search, &QPushButton::clicked, this, &CDlgZip::Search);
 
     m_close->setObjectName(QStringLiteral("btnClose"));
     m_close->setAccessibleName(QStringLiteral("닫기"));
     m_close->move(775, 5);
-    m_close->SetBitmaps(kCloseHover, CXButton::kMagenta, kClose, CXButton::kMagenta);
+    m_close->SetBitmaps(ClientBitmap::kZipCloseHover, CXButton::kMagenta, ClientBitmap::kZipClose, CXButton::kMagenta);
     m_close->SizeToContent();
     connect(m_close, &QPushButton::clicked, this, [this] { done(2); });
 

@@ -3,6 +3,8 @@
 #include "SkinPixels.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXHeaderCtrl.h"
+#include "skin/SkinBitmaps.h"
+#include "skin/SkinResources.h"
 
 #include <QAbstractItemView>
 #include <QStyle>
@@ -77,7 +79,7 @@ TEST(CXComboBox, DrawsATwoToneFrameAndTheArrowAndDropsDownWideEnough) {
     EXPECT_EQ(PixelAt(shot, 1, 12), QColor(Qt::white));
     EXPECT_EQ(PixelAt(shot, 30, 0), CXComboBox::kOuterFrame);
     // The arrow bitmap sits against the inner right edge, from the inner top.
-    const QImage arrow = QPixmap(QStringLiteral(":/res/137.bmp")).toImage();
+    const QImage arrow = LoadResourceBitmap(ClientBitmap::kComboArrow).toImage();
     ASSERT_FALSE(arrow.isNull());
     EXPECT_EQ(PixelAt(shot, 60 - 2 - 17 + 8, 2 + 11), QColor(arrow.pixel(8, 11)));
     // 23 of its 24 rows, even where the box is too low and they cover the frame.
