@@ -41,15 +41,15 @@ int TagReader::CheckWork(const std::string& text, int workCode) const {
     int position = 0;
     const std::string value = GetTagValue(text, "WORK", position);
     if (value.empty()) {
-        return 0;
+        return kNotAnswered;
     }
     char expected[16];
-    std::snprintf(expected, sizeof expected, "%.3d", workCode + 100);
+    std::snprintf(expected, sizeof expected, "%.3d", workCode + WorkCode::kReplyOffset);
     if (value == expected) {
-        return 1;
+        return kAnswered;
     }
-    if (value == "999") {
-        return 999;
+    if (value == std::to_string(WorkCode::kRefused)) {
+        return kRefused;
     }
-    return 0;
+    return kNotAnswered;
 }

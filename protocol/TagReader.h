@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/WorkCode.h"
+
 #include <string>
 
 // Reads fields of a reply text by tag name. Keeps no state: a walk through a reply lives in the caller's
@@ -15,6 +17,12 @@ public:
     // element's closing tag begins: 0 when the element is missing, -1 when it is not closed.
     std::string GetTagValue(const std::string& text, const std::string& name, int& position) const;
 
-    // 1 when the reply carries the work code plus 100, 999 when the centre refused it, otherwise 0.
+    // The answers of CheckWork.
+    static constexpr int kAnswered = 1;
+    static constexpr int kRefused = WorkCode::kRefused;
+    static constexpr int kNotAnswered = 0;
+
+    // kAnswered when the reply carries the work code plus 100, kRefused (999) when the centre refused it,
+    // otherwise kNotAnswered.
     int CheckWork(const std::string& text, int workCode) const;
 };

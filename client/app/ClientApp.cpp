@@ -9,6 +9,7 @@
 #include "platform/Shell.h"
 #include "protocol/Envelope.h"
 #include "protocol/TagReader.h"
+#include "protocol/WorkCode.h"
 #include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 
@@ -77,7 +78,7 @@ void ClientApp::Exit() {
 
 int ClientApp::CheckVersion() {
     // Someone may open this program in an emergency: a centre that cannot be reached is said, never silent.
-    const auto reply = RunTransaction(*this, VersionRequest(), 3, "MSG_Server_Unreachable");
+    const auto reply = RunTransaction(*this, VersionRequest(), WorkCode::kVersion, "MSG_Server_Unreachable");
     if (!reply) {
         return 0;
     }

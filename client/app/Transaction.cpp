@@ -78,11 +78,11 @@ std::optional<std::string> RunTransaction(PageHost& host, const std::string& req
     std::string text;
     if (reply) {
         const int judgement = host.Reader().CheckWork(*reply, workCode);
-        if (judgement == 1) {
+        if (judgement == TagReader::kAnswered) {
             return reply;
         }
         int position = 0;
-        text = host.Reader().GetTagValue(*reply, judgement == 999 ? "COMENT" : "TITLE", position);
+        text = host.Reader().GetTagValue(*reply, judgement == TagReader::kRefused ? "COMENT" : "TITLE", position);
     }
     if (text.empty()) {
         text = host.Env().GetText("MESSAGE", noAnswerKey);

@@ -4,6 +4,7 @@
 #include "client/app/Transaction.h"
 #include "client/env/Environment.h"
 #include "protocol/TextTrim.h"
+#include "protocol/WorkCode.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr int kRowHeight = 30;
-constexpr int kPostalWork = 2;
 
 bool IsEnter(QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
@@ -108,7 +108,7 @@ void CDlgZip::Search() {
         m_name->setFocus(Qt::OtherFocusReason);
         return;
     }
-    const std::optional<std::string> reply = RunTransaction(m_host, PostalCodeRequest(name), kPostalWork);
+    const std::optional<std::string> reply = RunTransaction(m_host, PostalCodeRequest(name), WorkCode::kPostalSearch);
     if (!reply) {
         // The user has been told why; the earlier results stay for another try.
         m_name->setFocus(Qt::OtherFocusReason);

@@ -5,6 +5,7 @@
 #include "client/env/Environment.h"
 #include "protocol/HistoryMessage.h"
 #include "protocol/TextTrim.h"
+#include "protocol/WorkCode.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr int kHistoryWork = 15;
 constexpr int kRowHeight = 28;
 
 struct ColumnLayout {
@@ -176,7 +176,7 @@ int CDlg_InquireHistory::InquireHistory(int caseSet) {
         return 0;
     }
     const std::optional<std::string> reply =
-        RunTransaction(Host(), HistoryRequest((*person)->Name, (*person)->StoredSsn(), caseSet), kHistoryWork);
+        RunTransaction(Host(), HistoryRequest((*person)->Name, (*person)->StoredSsn(), caseSet), WorkCode::kHistory);
     if (!reply) {
         return 0;
     }

@@ -11,6 +11,7 @@
 #include "protocol/ReportMessage.h"
 #include "protocol/TagReader.h"
 #include "protocol/TextTrim.h"
+#include "protocol/WorkCode.h"
 #include "skin/CXButton.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXEdit.h"
@@ -434,7 +435,7 @@ int CDlg_SendCall::SendReport() {
     fields.place = m_place->Cp949Text();
     fields.detail = m_detail->Cp949Text();
     fields.title = m_reportTitle;
-    const auto reply = RunTransaction(Host(), ReportRequest(fields), 11, "MSG_SendCall_NetworkFailure");
+    const auto reply = RunTransaction(Host(), ReportRequest(fields), WorkCode::kReport, "MSG_SendCall_NetworkFailure");
     return reply ? CheckReportResult(*reply) : 0;
 }
 

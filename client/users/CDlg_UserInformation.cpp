@@ -11,6 +11,7 @@
 #include "protocol/RealNameMessage.h"
 #include "protocol/TagReader.h"
 #include "protocol/TextTrim.h"
+#include "protocol/WorkCode.h"
 #include "skin/CXButton.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXEdit.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr int kRealNameWork = 4;
 constexpr int kSsnFrontDigits = 6;
 constexpr int kSsnBackDigits = 7;
 constexpr int kPhonePartDigits = 4;
@@ -239,7 +239,7 @@ int CDlg_UserInformation::CheckRealName() {
         ShowText("MSG_UserRegist_Failure");
         return 0;
     }
-    const std::optional<std::string> reply = RunTransaction(Host(), request, kRealNameWork);
+    const std::optional<std::string> reply = RunTransaction(Host(), request, WorkCode::kRealName);
     if (!reply) {
         return 0;
     }
