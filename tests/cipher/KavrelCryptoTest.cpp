@@ -45,9 +45,12 @@ TEST(KavrelCrypto, Md5GivesTheRfc1321TestSuite) {
          "57edf4a22be3c955ac49da2e2107b67a"},
     };
     for (const auto& [input, digest] : cases) {
+        SCOPED_TRACE(input);
         const auto result = kavrel::Md5(input);
-        ASSERT_TRUE(result) << input;
-        EXPECT_EQ(Hex({reinterpret_cast<const char*>(result->data()), result->size()}), digest) << input;
+        EXPECT_TRUE(result);
+        if (result) {
+            EXPECT_EQ(Hex({reinterpret_cast<const char*>(result->data()), result->size()}), digest);
+        }
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include "skin/CXButton.h"
 #include "skin/CXStatic.h"
+#include "skin/SkinBitmaps.h"
+#include "skin/SkinResources.h"
 #include "skin/UiText.h"
+#include "support/Layout.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -10,6 +13,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -23,6 +27,9 @@ int ShowAndAct(CDlgMsgBox& box, const std::string& text, int mode, std::function
     });
     return box.Show(text, mode);
 }
+
+// The pale panel the box paints under its text.
+const QColor kPanel(239, 247, 247);
 
 CXButton* Yes(CDlgMsgBox& box) {
     return box.findChild<CXButton*>(QStringLiteral("msgBoxYes"));
@@ -84,16 +91,25 @@ TEST(CDlgMsgBox, LaysOutEachMode) {
     ShowAndAct(box, "x", CDlgMsgBox::kModeNotice, [](CDlgMsgBox& b) {
         EXPECT_EQ(b.size(), QSize(500, 250));
         EXPECT_EQ(b.windowTitle(), QStringLiteral("Halvren 메세지"));
-        EXPECT_EQ(Yes(b)->geometry(), QRect(187, 165, 134, 54));
         EXPECT_FALSE(No(b)->isVisible());
         EXPECT_EQ(b.focusWidget(), Yes(b));
-        EXPECT_EQ(b.findChild<CXStatic*>(QStringLiteral("msgBoxText"))->geometry(), QRect(64, 71, 390, 80));
+        // The text stands on the panel painted for it, the one button below it, near the middle.
+        const CXStatic* text = b.findChild<CXStatic*>(QStringLiteral("msgBoxText"));
+        ExpectInsideAndApart(b);
+        ExpectOnPaintedField(*b.Background(), *text, kPanel, 12);
+        EXPECT_GT(Yes(b)->y(), text->geometry().bottom());
+        EXPECT_LE(std::abs(Yes(b)->geometry().center().x() - b.rect().center().x()), 5);
+        EXPECT_EQ(Yes(b)->size(), LoadResourceBitmap(ClientBitmap::kConfirm).size());
         b.done(1);
     });
     ShowAndAct(box, "x", CDlgMsgBox::kModeQuestion, [](CDlgMsgBox& b) {
-        EXPECT_EQ(Yes(b)->geometry(), QRect(113, 165, 134, 54));
-        EXPECT_EQ(No(b)->geometry(), QRect(253, 165, 134, 54));
+        // 예 and 아니오 side by side below the text, 예 first, the pair near the middle.
+        ExpectInsideAndApart(b);
         EXPECT_TRUE(No(b)->isVisible());
+        EXPECT_EQ(Yes(b)->y(), No(b)->y());
+        EXPECT_LT(Yes(b)->geometry().right(), No(b)->x());
+        EXPECT_GT(Yes(b)->y(), b.findChild<CXStatic*>(QStringLiteral("msgBoxText"))->geometry().bottom());
+        EXPECT_LE(std::abs((Yes(b)->x() + No(b)->geometry().right()) / 2 - b.rect().center().x()), 5);
         // The buttons are drawn from the program's own bitmaps: 예 and 아니오.
         EXPECT_EQ(Yes(b)->ImageCount(), 2);
         EXPECT_EQ(No(b)->ImageCount(), 2);

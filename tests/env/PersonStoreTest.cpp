@@ -270,11 +270,12 @@ TEST(PersonStore, DamagedFilesKeepTheRecordsBeforeTheDamage) {
         {"prefix cut", fieldStart + "\xFF\x10"},
     };
     for (const auto& [what, damage] : damages) {
+        SCOPED_TRACE(what);
         dir.Write("Person.std", good + damage);
         auto env = dir.Start();
-        ASSERT_TRUE(env->IsReady()) << what;
-        EXPECT_EQ(env->PersonCount(), 1) << what;
-        EXPECT_NE(env->PersonMap().Find("8001011234567"), nullptr) << what;
+        EXPECT_TRUE(env->IsReady());
+        EXPECT_EQ(env->PersonCount(), 1);
+        EXPECT_NE(env->PersonMap().Find("8001011234567"), nullptr);
     }
 }
 

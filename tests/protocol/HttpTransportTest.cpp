@@ -179,11 +179,12 @@ TEST_F(HttpTransportTest, MalformedRepliesNeverBreakTheExchange) {
         "<WORK>103", std::string(10 * 1024 * 1024, '<'),        std::string("\xFF\xFE\x00\x01\x80<\x90>", 8),
     };
     TagReader reader;
-    for (const auto& body : bodies) {
-        centre.QueueBody(body);
+    for (std::size_t row = 0; row < bodies.size(); ++row) {
+        SCOPED_TRACE("body " + std::to_string(row));
+        centre.QueueBody(bodies[row]);
         auto reply = Exchange(transport, VersionRequest());
-        ASSERT_TRUE(reply);
-        EXPECT_EQ(0, reader.CheckWork(*reply, 3));
+        EXPECT_TRUE(reply);
+        EXPECT_EQ(0, reader.CheckWork(reply.value_or(""), 3));
     }
 }
 

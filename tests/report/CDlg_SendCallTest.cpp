@@ -6,6 +6,7 @@
 #include "skin/CXTextEdit.h"
 #include "skin/UiText.h"
 #include "support/CentreProcess.h"
+#include "support/Layout.h"
 #include "support/RunningClient.h"
 
 #include <QApplication>
@@ -105,9 +106,19 @@ TEST_F(SendCallTest, OpensOnTheFirstPersonWithoutACategoryAndAsksForOneBeforeSen
     EXPECT_TRUE(Find<QWidget>("picTypeSelect")->isVisible());
     EXPECT_FALSE(Edit("editPlace")->isVisible());
     EXPECT_FALSE(Find<QWidget>("comboPatient")->isVisible());
-    EXPECT_EQ(page->geometry(), QRect(17, 87, 988, 537));
-    EXPECT_EQ(Find<QWidget>("btnSend")->pos(), QPoint(379, 459));
-    EXPECT_EQ(Edit("editPlace")->geometry(), QRect(249, 328, 672, 22));
+    // The page fills the window between its title and its menu bar, with the size of its painted background;
+    // its controls lie inside it, apart, and every edit stands on a field painted for it.
+    const QWidget* menuBar = client->Window().findChild<QWidget*>(QStringLiteral("picMenuBar"));
+    EXPECT_TRUE(client->Window().rect().contains(page->geometry()));
+    EXPECT_LE(page->geometry().bottom(), menuBar->geometry().top());
+    ASSERT_NE(page->Background(), nullptr);
+    EXPECT_EQ(page->size(), page->Background()->size());
+    ExpectInsideAndApart(*page);
+    for (QWidget* control : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<CXEdit*>(control) || qobject_cast<CXTextEdit*>(control)) {
+            ExpectOnPaintedField(*page->Background(), *control, Qt::white);
+        }
+    }
 
     // The hidden detail is empty: sending stops at its message, nothing goes out.
     const size_t before = centre.RequestCount();

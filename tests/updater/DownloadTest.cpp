@@ -164,9 +164,10 @@ TEST_F(DownloadTest, FolderPartsOfTheNameAreDroppedAndNothingLandsOutsideDown) {
         {"C:\\Program Files\\" + korean, "업데이트.exe"},
     };
     for (const auto& [sent, stored] : names) {
+        SCOPED_TRACE(sent);
         peer.Queue(Peer::Transfer(sent, "bytes of " + stored));
         const Outcome outcome = Run();
-        EXPECT_TRUE(outcome.ok) << stored;
+        EXPECT_TRUE(outcome.ok);
         EXPECT_EQ(stored, outcome.fileName);
         EXPECT_EQ("bytes of " + stored, Downloaded(stored));
     }
@@ -234,13 +235,18 @@ TEST_F(DownloadTest, WithTheKeyInstalledOnlyAFileSignedByItIsKept) {
     dir.Write("update-key.pem", keys.publicPem);
     std::string tampered = file;
     tampered[4100] ^= 1;
-    const std::pair<std::string, std::string> refused[] = {
-        {file, ""},                                                                 // unsigned
-        {file, "SIG1" + platform::SignEd25519(otherKeys.privatePem, file).value()}, // another key
-        {tampered, "SIG1" + signature},                                             // changed on the way
-        {file, "SIG2" + signature},
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string after;
+    } refused[] = {
+        {"unsigned", file, ""},
+        {"signed with another key", file, "SIG1" + platform::SignEd25519(otherKeys.privatePem, file).value()},
+        {"changed on the way", tampered, "SIG1" + signature},
+        {"an unknown signature kind", file, "SIG2" + signature},
     };
-    for (const auto& [bytes, after] : refused) {
+    for (const auto& [what, bytes, after] : refused) {
+        SCOPED_TRACE(what);
         peer.Queue(Peer::Transfer("Halvren", bytes, 1, after));
         const Outcome outcome = Run();
         EXPECT_FALSE(outcome.ok);
