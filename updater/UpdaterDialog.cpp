@@ -1,5 +1,6 @@
 #include "updater/UpdaterDialog.h"
 
+#include "platform/Http.h"
 #include "platform/NamedMutex.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -46,7 +47,9 @@ std::string HostOf(const std::string& programFolder) {
     std::string host =
         platform::ReadProfileString(programFolder + "EnvSet.ini", "DEFAULT", "URL", UpdaterDialog::kDefaultHost);
     host.resize(std::min(host.size(), kHostMax));
-    return host.substr(0, host.find(':'));
+    // The centre's address may name its scheme ("https://host:port"); the update server is the same host.
+    const std::optional<platform::ServerAddress> address = platform::ParseServerAddress(host);
+    return address ? address->host : host.substr(0, host.find(':'));
 }
 
 CXButton* MakeButton(QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int normal,
