@@ -28,6 +28,7 @@ setting() {
 }
 old_url=$(setting "$prefix/EnvSet.ini" URL)
 old_regkey=$(setting "$prefix/EnvSet.ini" REGKEY)
+old_cafile=$(setting "$prefix/EnvSet.ini" CAFILE)
 
 # Each file is put in place whole: copied beside its place, then renamed over it.
 place() {
@@ -41,11 +42,16 @@ for image in "$here"/images/*.bmp; do
     place "$image" "$prefix/images/$(basename "$image")" 644
 done
 
-# The settings of this version, with the server and the machine binding of the one before.
+# The settings of this version, with the server (and the authority its certificate is checked against) and the
+# machine binding of the one before.
 settings=$(mktemp "$prefix/.EnvSet.XXXXXX")
 cp "$here/EnvSet.ini" "$settings"
 if [ -n "$old_url" ]; then
     sed -i "s|^URL=.*|URL=$old_url\r|" "$settings"
+fi
+if [ -n "$old_cafile" ]; then
+    sed -i '/^CAFILE[[:space:]]*=/d' "$settings"
+    printf 'CAFILE=%s\r\n' "$old_cafile" >>"$settings"
 fi
 if [ -n "$old_regkey" ]; then
     printf 'REGKEY=%s\r\n' "$old_regkey" >>"$settings"

@@ -59,12 +59,14 @@ grep -q "003" "$work/centre.log" || fail "the client never asked the centre: $(c
 
 # A reinstall keeps the stored persons and the binding and server of the settings.
 printf 'persons of this machine' >"$prefix/Person.std"
-sed -i "s|^URL=.*|URL=centre.example:8080\r|" "$prefix/EnvSet.ini"
+sed -i "s|^URL=.*|URL=https://centre.example:8443\r|" "$prefix/EnvSet.ini"
+printf 'CAFILE=centre-ca.pem\r\n' >>"$prefix/EnvSet.ini"
 grep -q '^REGKEY=' "$prefix/EnvSet.ini" || fail "the client wrote no machine binding"
 regkey=$(grep '^REGKEY=' "$prefix/EnvSet.ini")
 install
 [ "$(cat "$prefix/Person.std")" = "persons of this machine" ] || fail "a reinstall changed the person file"
-grep -q "^URL=centre.example:8080" "$prefix/EnvSet.ini" || fail "a reinstall lost the server"
+grep -q "^URL=https://centre.example:8443" "$prefix/EnvSet.ini" || fail "a reinstall lost the server"
+grep -q "^CAFILE=centre-ca.pem" "$prefix/EnvSet.ini" || fail "a reinstall lost the centre's authority"
 [ "$(grep '^REGKEY=' "$prefix/EnvSet.ini")" = "$regkey" ] || fail "a reinstall lost the machine binding"
 [ "$(grep -c '^REGKEY=' "$prefix/EnvSet.ini")" -eq 1 ] || fail "the binding stands twice"
 grep -q '^CURRENT_VERSION=' "$prefix/EnvSet.ini" || fail "the installed version is gone"
