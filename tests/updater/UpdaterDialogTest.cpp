@@ -28,7 +28,8 @@ struct Box {
 
 class UpdaterDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir.Write("EnvSet.ini", "[DEFAULT]\r\nURL=127.0.0.1:8080\r\n"); }
+    // The centre's address as an https centre gives it: the update server is on its host.
+    void SetUp() override { dir.Write("EnvSet.ini", "[DEFAULT]\r\nURL=https://127.0.0.1:8443\r\n"); }
 
     UpdaterDialog::Options Options() const {
         UpdaterDialog::Options options;
