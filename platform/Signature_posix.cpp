@@ -66,4 +66,15 @@ std::optional<std::string> SignEd25519(std::string_view privateKeyPem, std::stri
     return signature;
 }
 
+std::string Sha256(std::string_view bytes) {
+    std::string digest(kSha256Size, '\0');
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), reinterpret_cast<unsigned char*>(digest.data()), &length, EVP_sha256(),
+                   nullptr) != 1 ||
+        length != kSha256Size) {
+        return {};
+    }
+    return digest;
+}
+
 } // namespace platform
