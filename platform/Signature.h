@@ -21,6 +21,23 @@ bool VerifyEd25519(std::string_view publicKeyPem, std::string_view message, std:
 // Ed25519 private key.
 std::optional<std::string> SignEd25519(std::string_view privateKeyPem, std::string_view message);
 
+// A SHA-256 digest taken piece by piece, so that a file is digested while it arrives.
+class Sha256Digest {
+public:
+    Sha256Digest();
+    ~Sha256Digest();
+    Sha256Digest(const Sha256Digest&) = delete;
+    Sha256Digest& operator=(const Sha256Digest&) = delete;
+
+    void Update(std::string_view bytes);
+    // The 32-byte digest of everything given; empty when the cryptography library failed on the way.
+    std::string Final();
+
+private:
+    void* m_context; // the library's digest context
+    bool m_ok;
+};
+
 // The 32-byte SHA-256 digest of `bytes`; empty only when the cryptography library fails.
 std::string Sha256(std::string_view bytes);
 

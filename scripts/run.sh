@@ -178,22 +178,20 @@ if [ "$offer" = 1 ]; then
         local inode
         inode=$(stat -c %i "$1" 2>/dev/null) && grep -q ":$inode " /proc/locks
     }
-    for _ in $(seq 1 30); do
-        if held "$updater_lock"; then
-            echo "The updater runs; the stand-ins stay until it ends."
-            flock "$updater_lock" true
-            break
-        fi
-        sleep 0.1
-    done
-    if [ "$(stat -c %i "$dist/Halvren")" != "$client_inode" ]; then
-        for _ in $(seq 1 100); do
-            if held "$client_lock"; then
-                echo "The updated client runs; the stand-ins stay until it ends."
-                flock "$client_lock" true
-                break
+    # Waits up to `tenths` tenths of a second for the lock to be taken, then until it is let go.
+    wait_for_holder() {
+        local lock=$1 tenths=$2 what=$3
+        for _ in $(seq 1 "$tenths"); do
+            if held "$lock"; then
+                echo "$what runs; the stand-ins stay until it ends."
+                flock "$lock" true
+                return
             fi
             sleep 0.1
         done
+    }
+    wait_for_holder "$updater_lock" 30 "The updater"
+    if [ "$(stat -c %i "$dist/Halvren")" != "$client_inode" ]; then
+        wait_for_holder "$client_lock" 100 "The updated client"
     fi
 fi

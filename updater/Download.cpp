@@ -123,6 +123,11 @@ bool Download::Transfer() {
     if (!Send(*socket, kStartTransfer, limit)) {
         return Fail(Stage::Failed);
     }
+    // The file is digested block by block as it arrives, while the server is busy with the next blocks.
+    std::optional<platform::Sha256Digest> digest;
+    if (m_statement) {
+        digest.emplace();
+    }
     bool complete = false;
     for (std::uint32_t i = 0; i < blocks; ++i) {
         if (ReceiveBlock(*socket, reply, limit) < 0) {
@@ -137,11 +142,17 @@ bool Download::Transfer() {
             if (!Send(*socket, kBlockReceived, limit)) {
                 break;
             }
+            if (digest) {
+                digest->Update(std::string_view(at, kBlockData));
+            }
             Tell(Stage::Progress, i);
             continue;
         }
         if (code == kLastBlock && i + 1 == blocks) {
             std::memcpy(at, reply.data() + 4, LastBlockSize(m_size));
+            if (digest) {
+                digest->Update(std::string_view(at, LastBlockSize(m_size)));
+            }
             complete = true;
         }
         break;
