@@ -92,7 +92,7 @@ std::optional<FileInfo> ParseFileInfo(const Reply& reply) {
     const auto signature = mark + static_cast<std::ptrdiff_t>(kStatementMark.size());
     const auto statement = signature + static_cast<std::ptrdiff_t>(signatureSize);
     const auto statementEnd = std::find(statement, reply.end(), 0);
-    if (statementEnd != reply.end()) {
+    if (statementEnd != reply.end() && statementEnd != statement) {
         info.signature.assign(signature, statement);
         info.statement.assign(statement, statementEnd);
     }
