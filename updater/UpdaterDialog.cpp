@@ -290,8 +290,15 @@ void UpdaterDialog::Replace(const std::string& source) {
         Notify(kReplaceFailed, QMessageBox::Warning);
         return;
     }
-    // Without a key nothing signed names the version: the one the centre announced is what was fetched.
-    const std::string version = m_version.empty() ? updater::AnnouncedVersion(m_programFolder) : m_version;
+    // Without a key nothing signed names the version: the one the centre announced is what was fetched, and
+    // it is recorded only when above the installed one, so that the record never goes back.
+    std::string version = m_version;
+    if (version.empty()) {
+        version = updater::AnnouncedVersion(m_programFolder);
+        if (!updater::IsNewerVersion(version, updater::InstalledVersion(m_programFolder))) {
+            version.clear();
+        }
+    }
     if (!version.empty() && !updater::RecordInstalledVersion(m_programFolder, version)) {
         Notify(kVersionNotRecorded, QMessageBox::Warning);
     }
