@@ -41,6 +41,8 @@ place "$here/TxtRes.rsc" "$prefix/TxtRes.rsc" 644
 if [ -f "$here/update-key.pem" ]; then
     place "$here/update-key.pem" "$prefix/update-key.pem" 644
 fi
+# The unpacked folder may be deleted once installed; the uninstaller lives with the program.
+place "$here/uninstall.sh" "$prefix/uninstall.sh" 755
 for image in "$here"/images/*.bmp; do
     place "$image" "$prefix/images/$(basename "$image")" 644
 done
@@ -79,4 +81,4 @@ chmod 644 "$entry"
 mv -f "$entry" "$data/applications/halvren.desktop"
 command -v update-desktop-database >/dev/null && update-desktop-database -q "$data/applications" 2>/dev/null || true
 
-echo "Halvren is installed in $prefix and in the menu (Utilities). Remove it again with: $here/uninstall.sh"
+echo "Halvren is installed in $prefix and in the menu (Utilities). Remove it again with: $prefix/uninstall.sh"
