@@ -51,7 +51,7 @@ const QString kRestartFailed =
 const QString kStartTip = QStringLiteral("업데이트 서버에서 새 버전을 받습니다.");
 const QString kFinishTip = QStringLiteral("아무것도 바꾸지 않고 업데이트를 끝냅니다.");
 const QString kFinishCopyTip = QStringLiteral("받은 새 버전을 프로그램 폴더에 넣고 업데이트를 끝냅니다.");
-const QString kFinishOpenTip = QStringLiteral("받은 파일을 실행하고 업데이트를 끝냅니다.");
+const QString kFinishRunTip = QStringLiteral("받은 파일을 실행하고 업데이트를 끝냅니다.");
 
 constexpr int kBackground = 135;
 constexpr int kStartNormal = 136, kStartHover = 137;
@@ -266,9 +266,9 @@ void UpdaterDialog::OnTransferEnded(bool success, std::uint32_t action, const st
     if (success) {
         // Alone, it stands in the middle, and its tip says what it now does.
         m_finish->move((kWidth - m_finish->width()) / 2, m_finish->y());
-        AddToolTip(m_finish, action == updater::kActionCopy   ? kFinishCopyTip
-                             : action == updater::kActionOpen ? kFinishOpenTip
-                                                              : kFinishTip);
+        AddToolTip(m_finish, action == updater::kActionCopy  ? kFinishCopyTip
+                             : action == updater::kActionRun ? kFinishRunTip
+                                                             : kFinishTip);
         m_finish->setFocus();
     }
     emit TransferEnded();
