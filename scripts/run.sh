@@ -6,7 +6,9 @@
 # browser. The updater looks for its server on the same host, port 1472.
 #
 # OFFER_UPDATE=1: the centre announces a newer version, so the client offers the update, and the update
-# stand-in hands out the freshly built client, signed with a key made in build/run/.
+# stand-in hands out the freshly built client with a statement of that version, signed with a key made in
+# build/run/. When the updater has put it in place it starts the client again on the same display; the
+# stand-ins stay until that client ends.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
@@ -34,7 +36,8 @@ if [ "${HALVREN_RUN_BUILT:-0}" != 1 ]; then
     rm -f "${TMPDIR:-/tmp}/halvren-build.$$.log"
 fi
 
-# The version the centre announces: the installed one, or one that compares greater as text.
+# The version the centre announces and the update's signed statement names: the installed one, or one that
+# compares greater as text. The updater records it as installed, so the next start offers nothing.
 installed=$(sed -n 's/^CURRENT_VERSION *= *\([^[:space:]]*\).*/\1/p' "$dist/EnvSet.ini" | head -n 1)
 installed=${installed:-1.0.0.0}
 announced=$installed
@@ -163,8 +166,9 @@ if ! wait_until_serving "$!" "$run/centre.log" centre_serves; then
     exit 1
 fi
 
-# The update stand-in hands out a copy of the client as built now, signed, and paced so that the download can
-# be watched; the program folder gets the public key, so the updater accepts only files signed with it.
+# The update stand-in hands out a copy of the client as built now, with a signed statement of the announced
+# version, paced so that the download can be watched; the program folder gets the public key, so the updater
+# accepts only files signed with it.
 if [ ! -s "$run/update-sign.pem" ]; then
     openssl genpkey -algorithm ed25519 -out "$run/update-sign.pem" 2>/dev/null
 fi
@@ -174,7 +178,7 @@ if ! openssl pkey -in "$run/update-sign.pem" -pubout -out "$dist/update-key.pem"
     exit 1
 fi
 build/standins/update-standin --listen "$update_listen" --file "$run/update/Halvren" --name Halvren --action 1 \
-    --sign-key "$run/update-sign.pem" --block-delay 1 >"$run/update.log" 2>&1 &
+    --sign-key "$run/update-sign.pem" --version "$announced" --block-delay 1 >"$run/update.log" 2>&1 &
 pids+=($!)
 if ! wait_until_serving "$!" "$run/update.log" update_serves; then
     echo "The update stand-in could not start (see above)."
@@ -183,28 +187,43 @@ fi
 
 echo "Centre stand-in on https://$listen/ (the client's channel, certificate from $run/centre-ca.pem), announcing $announced."
 echo "Dispatcher's view: http://$pages_listen/ (this machine only; help page /Morvane/vesk/Help/help.jsp)."
-echo "Update stand-in on $update_listen, handing out the client built now (signed)."
+echo "Update stand-in on $update_listen, handing out the client built now (signed as version $announced)."
 echo "Logs: $run/centre.log, $run/update.log. Starting the client from $dist/."
 # Waited for rather than run in the foreground, so that a stop signal to this script ends everything at once.
+# An update replaces the file, so a new file there means the client was updated.
+client_inode=$(stat -c %i "$dist/Halvren")
 "$dist/Halvren" &
 client=$!
 pids+=("$client")
 wait "$client"
 
-# When the user agreed to update, the client has just started the updater. Keep the update stand-in until
-# the updater ends: it holds its lock "VeskUpdater" while it runs.
+# When the user agreed to update, the client has just started the updater. Keep the stand-ins and the display
+# until the updater ends (it holds its lock while it runs) and, when it put a new client in place and started
+# it again, until that client ends too.
 if [ "$offer" = 1 ]; then
-    locks=/tmp/halvren-$(id -u)
-    if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ "${XDG_RUNTIME_DIR:0:1}" = / ] && [ -d "$XDG_RUNTIME_DIR" ] &&
-        [ -O "$XDG_RUNTIME_DIR" ]; then
-        locks=$XDG_RUNTIME_DIR
+    locks=$("$dist/Updater" --print-locks)
+    updater_lock=$(sed -n 's/^VeskUpdater=//p' <<<"$locks")
+    client_lock=$(sed -n 's/^Halvren=//p' <<<"$locks")
+    # Held by a process right now. Looked up in the system's lock table rather than tried, because a trial
+    # would hold the lock for a moment and could turn away the very program that is starting.
+    held() {
+        local inode
+        inode=$(stat -c %i "$1" 2>/dev/null) && grep -q ":$inode " /proc/locks
+    }
+    # Waits up to `tenths` tenths of a second for the lock to be taken, then until it is let go.
+    wait_for_holder() {
+        local lock=$1 tenths=$2 what=$3
+        for _ in $(seq 1 "$tenths"); do
+            if held "$lock"; then
+                echo "$what runs; the stand-ins stay until it ends."
+                flock "$lock" true
+                return
+            fi
+            sleep 0.1
+        done
+    }
+    wait_for_holder "$updater_lock" 30 "The updater"
+    if [ "$(stat -c %i "$dist/Halvren")" != "$client_inode" ]; then
+        wait_for_holder "$client_lock" 100 "The updated client"
     fi
-    for _ in $(seq 1 30); do
-        if [ -e "$locks/VeskUpdater.lock" ] && ! flock -n "$locks/VeskUpdater.lock" true 2>/dev/null; then
-            echo "The updater runs; the stand-ins stay until it ends."
-            flock "$locks/VeskUpdater.lock" true
-            break
-        fi
-        sleep 0.1
-    done
 fi

@@ -38,6 +38,10 @@ place "$here/Halvren" "$prefix/Halvren" 755
 place "$here/Updater" "$prefix/Updater" 755
 place "$here/libKavrel.so" "$prefix/libKavrel.so" 644
 place "$here/TxtRes.rsc" "$prefix/TxtRes.rsc" 644
+# The publisher's key, when the package brings one: from now on the updater takes only updates signed with it.
+if [ -f "$here/update-key.pem" ]; then
+    place "$here/update-key.pem" "$prefix/update-key.pem" 644
+fi
 # The unpacked folder may be deleted once installed; the uninstaller lives with the program.
 place "$here/uninstall.sh" "$prefix/uninstall.sh" 755
 for image in "$here"/images/*.bmp; do

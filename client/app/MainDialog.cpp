@@ -251,7 +251,9 @@ void MainDialog::OpenHelp() {
 }
 
 void MainDialog::ShowAbout() {
-    CAboutDlg about(this);
+    // The installed version, which an update records: an empty one counts as "1.0.0.0", as at the version check.
+    const std::string& installed = m_host.Env().CurrentVersion();
+    CAboutDlg about(ToUi(installed.empty() ? std::string("1.0.0.0") : installed), this);
     about.exec();
 }
 

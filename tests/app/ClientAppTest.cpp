@@ -303,9 +303,10 @@ TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButto
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndItsVersion) {
-    ProgramFolder folder(centre.Host(), "1.0.0.0");
-    centre.QueueBody(VersionReply("1.0.0.0"));
+TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndTheInstalledVersion) {
+    // An update records the version it installed; the About box of the next start names it.
+    ProgramFolder folder(centre.Host(), "1.0.0.7");
+    centre.QueueBody(VersionReply("1.0.0.7"));
     auto app = Start(folder);
     ASSERT_TRUE(app->StartUp());
     QString title;
@@ -319,7 +320,7 @@ TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndItsVersion) {
     });
     app->MainWindow()->ShowAbout();
     EXPECT_EQ(QStringLiteral("Halvren 정보"), title);
-    EXPECT_EQ(QStringLiteral("Halvren Version 1.0"), version);
+    EXPECT_EQ(QStringLiteral("Halvren Version 1.0.0.7"), version);
     EXPECT_TRUE(app->MainWindow()->isVisible());
 }
 

@@ -20,7 +20,13 @@ fail() {
     exit 1
 }
 
-bash "$(dirname "$0")/../../scripts/dist.sh" "$dist" "$icon" "$work/halvren-test-linux-x86_64.tar.gz" >/dev/null
+# The publisher's key pair: only its public half may go into the package.
+openssl genpkey -algorithm ed25519 -out "$work/sign.pem" 2>/dev/null
+openssl pkey -in "$work/sign.pem" -pubout -out "$work/public.pem"
+! bash "$(dirname "$0")/../../scripts/dist.sh" "$dist" "$icon" "$work/refused.tar.gz" "$work/sign.pem" 2>/dev/null ||
+    fail "a private key was packed"
+[ ! -e "$work/refused.tar.gz" ] || fail "a package was made with a private key"
+bash "$(dirname "$0")/../../scripts/dist.sh" "$dist" "$icon" "$work/halvren-test-linux-x86_64.tar.gz" "$work/public.pem" >/dev/null
 tar -C "$work" -xzf "$work/halvren-test-linux-x86_64.tar.gz"
 package=$work/halvren-test-linux-x86_64
 [ ! -e "$package/Person.std" ] || fail "the package carries a person file"
@@ -35,6 +41,7 @@ entry=$home/.local/share/applications/halvren.desktop
 for f in Halvren Updater libKavrel.so EnvSet.ini TxtRes.rsc uninstall.sh; do
     [ -f "$prefix/$f" ] || fail "$f is missing from the program folder"
 done
+cmp -s "$work/public.pem" "$prefix/update-key.pem" || fail "the publisher's key is not in the program folder"
 grep -q "$prefix/uninstall.sh" "$work/install.log" || fail "install.sh does not say where the uninstaller is"
 [ "$(ls "$prefix/images" | wc -l)" -eq 69 ] || fail "the program folder has $(ls "$prefix/images" | wc -l) skin files"
 [ -f "$home/.local/share/icons/hicolor/64x64/apps/halvren.png" ] || fail "no icon"
