@@ -30,6 +30,15 @@ const FieldPlace kFieldPlaces[] = {
     {"confirmPlace", "사고 장소", QRect(164, 381, 641, 22), "사고 장소"},
 };
 
+// One of the two answer buttons: its words, its place, and its three bitmaps (lit, at rest, chosen), sized to them.
+void SetUpButton(CXButton& button, const char* name, const QString& words, QPoint at, int lit, int rest, int chosen) {
+    button.setObjectName(QLatin1String(name));
+    button.setAccessibleName(words);
+    button.move(at);
+    button.SetBitmaps(lit, CXButton::kMagenta, rest, CXButton::kMagenta, chosen, CXButton::kMagenta);
+    button.SizeToContent();
+}
+
 } // namespace
 
 CDlgCallConfirm::CDlgCallConfirm(QWidget* mainWindow)
@@ -64,18 +73,10 @@ CDlgCallConfirm::CDlgCallConfirm(QWidget* mainWindow)
     m_contents->setFocusPolicy(Qt::TabFocus);
     m_contents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    m_yes->setObjectName(QStringLiteral("confirmYes"));
-    m_yes->setAccessibleName(QStringLiteral("예"));
-    m_yes->move(307, 544);
-    m_yes->SetBitmaps(ClientBitmap::kYesHover, CXButton::kMagenta, ClientBitmap::kYes, CXButton::kMagenta,
-                      ClientBitmap::kYesSelected, CXButton::kMagenta);
-    m_yes->SizeToContent();
-    m_no->setObjectName(QStringLiteral("confirmNo"));
-    m_no->setAccessibleName(QStringLiteral("아니오"));
-    m_no->move(452, 544);
-    m_no->SetBitmaps(ClientBitmap::kNoHover, CXButton::kMagenta, ClientBitmap::kNo, CXButton::kMagenta,
-                     ClientBitmap::kNoSelected, CXButton::kMagenta);
-    m_no->SizeToContent();
+    SetUpButton(*m_yes, "confirmYes", QStringLiteral("예"), {307, 544}, ClientBitmap::kYesHover, ClientBitmap::kYes,
+                ClientBitmap::kYesSelected);
+    SetUpButton(*m_no, "confirmNo", QStringLiteral("아니오"), {452, 544}, ClientBitmap::kNoHover, ClientBitmap::kNo,
+                ClientBitmap::kNoSelected);
     ReadInOrder();
     connect(m_yes, &QPushButton::clicked, this, [this] { done(1); });
     connect(m_no, &QPushButton::clicked, this, [this] { done(2); });
