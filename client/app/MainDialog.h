@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/app/PageHost.h"
 #include "skin/CXDialog.h"
 
 #include <QLabel>
@@ -9,14 +10,13 @@
 
 class CXButton;
 class PageDialog;
-class PageHost;
 
 // The client's only top-level window: a borderless 1024 x 750 skinned window with the menu bar, the step
 // pictures and the four pages, of which one is shown at a time.
 class MainDialog : public CXDialog {
     Q_OBJECT
 public:
-    enum Page { kReportPage = 0, kSelectUserPage = 1, kUserInformationPage = 2, kHistoryPage = 3 };
+    using enum PageHost::Page;
     enum Button { kMinimise, kClose, kReport, kUser, kHistory, kHelp, kEnd, kButtonCount };
 
     static constexpr int kWidth = 1024;

@@ -11,6 +11,9 @@ class TagReader;
 // a reference to it and never reach the application any other way.
 class PageHost {
 public:
+    // The pages of the main window, by the number ChangePage takes.
+    enum Page { kReportPage = 0, kSelectUserPage = 1, kUserInformationPage = 2, kHistoryPage = 3 };
+
     virtual ~PageHost() = default;
 
     virtual void ChangePage(int index) = 0;

@@ -1,6 +1,5 @@
 #include "client/users/CDlg_SelectUser.h"
 
-#include "client/app/MainDialog.h"
 #include "client/app/PageHost.h"
 #include "client/env/Environment.h"
 #include "skin/CXButton.h"
@@ -116,7 +115,7 @@ void CDlg_SelectUser::OpenPerson(int i) {
         return;
     }
     Host().Env().SelectedPersonKey = key;
-    Host().ChangePage(MainDialog::kUserInformationPage);
+    Host().ChangePage(PageHost::kUserInformationPage);
 }
 
 void CDlg_SelectUser::AddPerson() {
@@ -127,5 +126,5 @@ void CDlg_SelectUser::AddPerson() {
         return;
     }
     env.SelectedPersonKey.clear();
-    Host().ChangePage(MainDialog::kUserInformationPage);
+    Host().ChangePage(PageHost::kUserInformationPage);
 }

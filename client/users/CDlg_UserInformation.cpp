@@ -1,6 +1,5 @@
 #include "client/users/CDlg_UserInformation.h"
 
-#include "client/app/MainDialog.h"
 #include "client/app/PageHost.h"
 #include "client/app/PhoneLists.h"
 #include "client/app/Transaction.h"
@@ -115,7 +114,7 @@ void CDlg_UserInformation::Build() {
         ->ReadBefore(m_back);
 
     connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
-    connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(MainDialog::kSelectUserPage); });
+    connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(PageHost::kSelectUserPage); });
     connect(m_clear, &QPushButton::clicked, this, &CDlg_UserInformation::ClearFields);
     connect(m_save, &QPushButton::clicked, this, &CDlg_UserInformation::Save);
     connect(m_delete, &QPushButton::clicked, this, &CDlg_UserInformation::Delete);
@@ -297,7 +296,7 @@ void CDlg_UserInformation::Save() {
         return;
     }
     const bool more = Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserRegist_Continue")) == 1;
-    Host().ChangePage(more ? MainDialog::kSelectUserPage : MainDialog::kReportPage);
+    Host().ChangePage(more ? PageHost::kSelectUserPage : PageHost::kReportPage);
 }
 
 bool CDlg_UserInformation::StorePerson() {
@@ -356,7 +355,7 @@ void CDlg_UserInformation::Delete() {
         return;
     }
     ShowText("MSG_UserDelete_Deleted");
-    Host().ChangePage(MainDialog::kSelectUserPage);
+    Host().ChangePage(PageHost::kSelectUserPage);
 }
 
 void CDlg_UserInformation::SearchPostalCode() {
