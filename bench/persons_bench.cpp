@@ -24,7 +24,7 @@ void FillPostalList(benchmark::State& state) {
     reply += "</ZIP></VESK>";
     CDlgZip dialog(*client.app, &client.Window());
     dialog.show();
-    auto* list = dialog.findChild<CXListCtrl*>("lstZip");
+    auto* list = dialog.findChild<CXListCtrl*>("listZip");
     for (auto _ : state) {
         dialog.FillList(reply);
         list->repaint();
@@ -50,12 +50,12 @@ void SaveNewPerson(benchmark::State& state) {
         client.Env().SelectedPersonKey.clear();
         client.app->ChangePage(1);
         client.app->ChangePage(2);
-        field("edtName")->setText(QStringLiteral("홍길동"));
-        field("edtSsn1")->setText("800101");
-        field("edtSsn2")->setText("1234567");
-        field("edtZip")->setText("111 - 070");
-        field("edtAddr1")->setText(QStringLiteral("서울특별시 종로구 사직동"));
-        field("edtAddr2")->setText(QStringLiteral("1번지"));
+        field("editName")->setText(QStringLiteral("홍길동"));
+        field("editSsn1")->setText("800101");
+        field("editSsn2")->setText("1234567");
+        field("editZip")->setText("111 - 070");
+        field("editAddr1")->setText(QStringLiteral("서울특별시 종로구 사직동"));
+        field("editAddr2")->setText(QStringLiteral("1번지"));
         state.ResumeTiming();
         page.Save();
     }

@@ -44,7 +44,7 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     setFixedSize(kWidth, kHeight);
 
     // The name comes first, so the focus starts there and Korean can be typed at once.
-    m_name->setObjectName(QStringLiteral("edtDong"));
+    m_name->setObjectName(QStringLiteral("editDong"));
     m_name->setAccessibleName(QStringLiteral("동(읍, 면) 이름"));
     m_name->setGeometry(232, 115, 250, 26);
     m_name->SetByteLimit(kNameLimit);
@@ -66,7 +66,7 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     m_close->SizeToContent();
     connect(m_close, &QPushButton::clicked, this, [this] { done(2); });
 
-    m_list->setObjectName(QStringLiteral("lstZip"));
+    m_list->setObjectName(QStringLiteral("listZip"));
     m_list->setAccessibleName(QStringLiteral("검색 결과"));
     m_list->setGeometry(27, 199, 747, 365);
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

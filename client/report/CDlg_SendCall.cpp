@@ -95,7 +95,7 @@ void CDlg_SendCall::Build() {
     // Created in the order the tab key walks through them.
     for (int i = 0; i < kMaxPersons; ++i) {
         auto* tab = new CXButton(this);
-        tab->setObjectName(QStringLiteral("personTab%1").arg(i));
+        tab->setObjectName(QStringLiteral("tabPerson%1").arg(i));
         tab->setAccessibleName(QStringLiteral("신고자 %1").arg(i + 1));
         CXButton::SetupTabButton(catalogue, *tab, 109 + 169 * i, 10, "SendCall_UserTab_o.bmp", "SendCall_UserTab_n.bmp",
                                  "SendCall_UserTab_s.bmp");

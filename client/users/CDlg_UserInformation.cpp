@@ -58,31 +58,32 @@ void CDlg_UserInformation::Build() {
     setFont(pageFont);
 
     // Created in the order the tab key walks them.
-    m_name = MakeEdit(this, "edtName", QStringLiteral("이름"), {225, 39, 674, 22}, kNameLimit, false);
-    m_ssn1 = MakeEdit(this, "edtSsn1", QStringLiteral("주민등록번호 앞자리"), {225, 90, 99, 22}, kSsnFrontDigits, true);
-    m_ssn2 = MakeEdit(this, "edtSsn2", QStringLiteral("주민등록번호 뒷자리"), {354, 90, 99, 22}, kSsnBackDigits, true);
+    m_name = MakeEdit(this, "editName", QStringLiteral("이름"), {225, 39, 674, 22}, kNameLimit, false);
+    m_ssn1 =
+        MakeEdit(this, "editSsn1", QStringLiteral("주민등록번호 앞자리"), {225, 90, 99, 22}, kSsnFrontDigits, true);
+    m_ssn2 = MakeEdit(this, "editSsn2", QStringLiteral("주민등록번호 뒷자리"), {354, 90, 99, 22}, kSsnBackDigits, true);
     m_ssn2->setEchoMode(QLineEdit::Password);
     QFont masked = pageFont;
     masked.setPixelSize(12); // all seven dots fit the field
     m_ssn2->setFont(masked);
-    m_zip = MakeEdit(this, "edtZip", QStringLiteral("우편번호"), {225, 124, 230, 22}, 0, false);
+    m_zip = MakeEdit(this, "editZip", QStringLiteral("우편번호"), {225, 124, 230, 22}, 0, false);
     m_zip->setReadOnly(true);
     m_zip->setAlignment(Qt::AlignCenter);
     m_zipButton = AddButton("btnZip", QStringLiteral("우편번호 검색"), 528, 114, "btn_zip.bmp", "btn_zip_o.bmp");
-    m_addr1 = MakeEdit(this, "edtAddr1", QStringLiteral("주소"), {225, 176, 674, 22}, 0, false);
+    m_addr1 = MakeEdit(this, "editAddr1", QStringLiteral("주소"), {225, 176, 674, 22}, 0, false);
     m_addr1->setReadOnly(true);
-    m_addr2 = MakeEdit(this, "edtAddr2", QStringLiteral("상세 주소"), {225, 210, 674, 22}, kAddressLimit, false);
-    m_tel1 = MakeList(this, "cboTel1", QStringLiteral("집 전화 지역번호"), {221, 258});
+    m_addr2 = MakeEdit(this, "editAddr2", QStringLiteral("상세 주소"), {225, 210, 674, 22}, kAddressLimit, false);
+    m_tel1 = MakeList(this, "comboTel1", QStringLiteral("집 전화 지역번호"), {221, 258});
     m_tel2 =
-        MakeEdit(this, "edtTel2", QStringLiteral("집 전화 가운데 자리"), {354, 262, 99, 22}, kPhonePartDigits, true);
-    m_tel3 = MakeEdit(this, "edtTel3", QStringLiteral("집 전화 끝 자리"), {483, 262, 99, 22}, kPhonePartDigits, true);
-    m_cell1 = MakeList(this, "cboCell1", QStringLiteral("휴대전화 앞자리"), {221, 292});
+        MakeEdit(this, "editTel2", QStringLiteral("집 전화 가운데 자리"), {354, 262, 99, 22}, kPhonePartDigits, true);
+    m_tel3 = MakeEdit(this, "editTel3", QStringLiteral("집 전화 끝 자리"), {483, 262, 99, 22}, kPhonePartDigits, true);
+    m_cell1 = MakeList(this, "comboCell1", QStringLiteral("휴대전화 앞자리"), {221, 292});
     m_cell2 =
-        MakeEdit(this, "edtCell2", QStringLiteral("휴대전화 가운데 자리"), {354, 296, 99, 22}, kPhonePartDigits, true);
+        MakeEdit(this, "editCell2", QStringLiteral("휴대전화 가운데 자리"), {354, 296, 99, 22}, kPhonePartDigits, true);
     m_cell3 =
-        MakeEdit(this, "edtCell3", QStringLiteral("휴대전화 끝 자리"), {483, 296, 99, 22}, kPhonePartDigits, true);
+        MakeEdit(this, "editCell3", QStringLiteral("휴대전화 끝 자리"), {483, 296, 99, 22}, kPhonePartDigits, true);
     m_caseNote = new CXTextEdit(this);
-    m_caseNote->setObjectName(QStringLiteral("edtCaseNote"));
+    m_caseNote->setObjectName(QStringLiteral("editCaseNote"));
     m_caseNote->setAccessibleName(QStringLiteral("참고 사항"));
     m_caseNote->setGeometry(225, 330, 674, 60);
     m_caseNote->SetByteLimit(kCaseNoteLimit);

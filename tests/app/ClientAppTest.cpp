@@ -285,7 +285,7 @@ TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButto
     end->setFocus();
     QTest::keyClick(end, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
-    QWidget* first = window.PageAt(0)->findChild<QWidget*>("personTab0");
+    QWidget* first = window.PageAt(0)->findChild<QWidget*>("tabPerson0");
     EXPECT_EQ(first, window.focusWidget()) << "Escape moves the focus to the page's first control";
 
     end->setFocus();

@@ -55,27 +55,27 @@ const std::map<QString, QString> kVisibleWords = {
     {"btnEnd", "종료"},
     {"btnRegistUser", "사용자 등록하기"},
     {"btnAddUser", "사용자 추가"},
-    {"edtName", "이름"},
-    {"edtSsn1", "주민등록번호"},
-    {"edtSsn2", "주민등록번호"},
-    {"edtZip", "우편번호"},
+    {"editName", "이름"},
+    {"editSsn1", "주민등록번호"},
+    {"editSsn2", "주민등록번호"},
+    {"editZip", "우편번호"},
     {"btnZip", "우편번호 검색"},
-    {"edtAddr1", "주소"},
-    {"edtAddr2", "상세 주소"},
-    {"cboTel1", "집 전화"},
-    {"edtTel2", "집 전화"},
-    {"edtTel3", "집 전화"},
-    {"cboCell1", "휴대전화"},
-    {"edtCell2", "휴대전화"},
-    {"edtCell3", "휴대전화"},
-    {"edtCaseNote", "참고 사항"},
+    {"editAddr1", "주소"},
+    {"editAddr2", "상세 주소"},
+    {"comboTel1", "집 전화"},
+    {"editTel2", "집 전화"},
+    {"editTel3", "집 전화"},
+    {"comboCell1", "휴대전화"},
+    {"editCell2", "휴대전화"},
+    {"editCell3", "휴대전화"},
+    {"editCaseNote", "참고 사항"},
     {"btnBack", "이전"},
     {"btnInit", "새로 입력"},
     {"btnSave", "저장"},
     {"btnDelete", "삭제"},
-    {"edtDong", "동(읍, 면) 이름"},
+    {"editDong", "동(읍, 면) 이름"},
     {"btnSearch", "검색"},
-    {"lstZip", "검색 결과"},
+    {"listZip", "검색 결과"},
     {"editAddress", "주소"},
     {"comboTel1", "집 전화"},
     {"editTel2", "집 전화"},
@@ -264,9 +264,9 @@ TEST(Accessibility, TheWholeWayByKeyboardAloneWithEveryControlNamed) {
     QWidget* information = window.PageAt(MainDialog::kUserInformationPage);
     ExpectNamed(&window);
     j.Type(QStringLiteral("홍길동"));
-    j.TabTo("edtSsn1");
+    j.TabTo("editSsn1");
     j.Type(QStringLiteral("800101"));
-    j.TabTo("edtSsn2");
+    j.TabTo("editSsn2");
     j.Type(QStringLiteral("1234567"));
     j.TabTo("btnZip");
     QString announced;
@@ -281,7 +281,7 @@ TEST(Accessibility, TheWholeWayByKeyboardAloneWithEveryControlNamed) {
     });
     j.Press(Qt::Key_Return);
     EXPECT_TRUE(announced.startsWith(QStringLiteral("검색 결과 "))) << announced.toStdString();
-    EXPECT_EQ(QLatin1String("edtAddr2"), Focused()->objectName());
+    EXPECT_EQ(QLatin1String("editAddr2"), Focused()->objectName());
     j.Type(QStringLiteral("12번지"));
     j.TabTo("btnSave");
     Journey::Then([&] {
@@ -300,7 +300,7 @@ TEST(Accessibility, TheWholeWayByKeyboardAloneWithEveryControlNamed) {
     QWidget* report = window.PageAt(MainDialog::kReportPage);
     EXPECT_EQ(QLatin1String("tabFire"), Focused()->objectName()) << "the page starts on its first choice";
     ExpectNamed(&window);
-    ExpectChosenTab(report, {"personTab0"}, "personTab0");
+    ExpectChosenTab(report, {"tabPerson0"}, "tabPerson0");
     j.TabTo("tabEmergency");
     j.Press(Qt::Key_Space);
     ExpectChosenTab(report, {"tabFire", "tabEmergency", "tabRescue", "tabDisaster", "tabEtc"}, "tabEmergency");

@@ -119,18 +119,18 @@ TEST(Journey, FromAFirstStartToTheUpdatedProgram) {
         auto* selection = static_cast<CDlg_SelectUser*>(window.PageAt(MainDialog::kSelectUserPage));
         QTest::mouseClick(selection->RegistButton(), Qt::LeftButton);
         QWidget* information = window.PageAt(MainDialog::kUserInformationPage);
-        Type(Child(information, "edtName"), QStringLiteral("홍길동"));
-        Type(Child(information, "edtSsn1"), QStringLiteral("800101"));
-        Type(Child(information, "edtSsn2"), QStringLiteral("1234567"));
+        Type(Child(information, "editName"), QStringLiteral("홍길동"));
+        Type(Child(information, "editSsn1"), QStringLiteral("800101"));
+        Type(Child(information, "editSsn2"), QStringLiteral("1234567"));
         WhenModal([](QWidget* search) {
-            Type(Child(search, "edtDong"), QStringLiteral("사직동"));
-            QTest::keyClick(Child(search, "edtDong"), Qt::Key_Return);
-            auto* list = Child<CXListCtrl>(search, "lstZip");
+            Type(Child(search, "editDong"), QStringLiteral("사직동"));
+            QTest::keyClick(Child(search, "editDong"), Qt::Key_Return);
+            auto* list = Child<CXListCtrl>(search, "listZip");
             EXPECT_GT(list->rowCount(), 0);
             QTest::keyClick(list, Qt::Key_Return);
         });
         QTest::mouseClick(Child(information, "btnZip"), Qt::LeftButton);
-        Type(Child(information, "edtAddr2"), QStringLiteral("12번지 2층"));
+        Type(Child(information, "editAddr2"), QStringLiteral("12번지 2층"));
         QTest::mouseClick(Child(information, "btnSave"), Qt::LeftButton);
         ASSERT_EQ(1, app->Env().PersonCount()) << "registered";
         ASSERT_EQ(MainDialog::kReportPage, window.CurrentPage());

@@ -58,7 +58,7 @@ protected:
     // The person tab that carries this name.
     CXButton* PersonTab(const char* name) {
         for (int i = 0; i < 4; ++i) {
-            CXButton* tab = Find<CXButton>(("personTab" + std::to_string(i)).c_str());
+            CXButton* tab = Find<CXButton>(("tabPerson" + std::to_string(i)).c_str());
             if (tab->isVisible() && tab->text() == QString::fromUtf8(name)) {
                 return tab;
             }

@@ -20,22 +20,22 @@ namespace {
 // Types the identity and the address; the postal code comes from a search for `neighbourhood`.
 std::string Register(MainDialog& window, const QString& name, const char* front, const char* back) {
     QWidget* page = window.PageAt(2);
-    Type(Child(page, "edtName"), name);
-    Type(Child(page, "edtSsn1"), front);
-    Type(Child(page, "edtSsn2"), back);
+    Type(Child(page, "editName"), name);
+    Type(Child(page, "editSsn1"), front);
+    Type(Child(page, "editSsn2"), back);
     std::string chosen;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<CDlgZip*>(QApplication::activeModalWidget());
         ASSERT_NE(nullptr, dialog);
-        Type(Child(dialog, "edtDong"), QStringLiteral("사직동"));
-        QTest::keyClick(Child(dialog, "edtDong"), Qt::Key_Return);
-        auto* list = Child<CXListCtrl>(dialog, "lstZip");
+        Type(Child(dialog, "editDong"), QStringLiteral("사직동"));
+        QTest::keyClick(Child(dialog, "editDong"), Qt::Key_Return);
+        auto* list = Child<CXListCtrl>(dialog, "listZip");
         EXPECT_GT(list->rowCount(), 1);
         chosen = list->GetItemText(0, 2).toStdString();
         QTest::keyClick(list, Qt::Key_Return);
     });
     QTest::mouseClick(Child(page, "btnZip"), Qt::LeftButton);
-    Type(Child(page, "edtAddr2"), QStringLiteral("1번지"));
+    Type(Child(page, "editAddr2"), QStringLiteral("1번지"));
     QTest::mouseClick(Child(page, "btnSave"), Qt::LeftButton);
     return chosen;
 }

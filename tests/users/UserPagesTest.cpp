@@ -60,13 +60,13 @@ protected:
     }
     // Fills the page as the user would; the postal code as the search leaves it.
     void Fill(const QString& name, const QString& front, const QString& back) {
-        for (auto [field, text] : {std::pair{"edtName", name}, {"edtSsn1", front}, {"edtSsn2", back}}) {
+        for (auto [field, text] : {std::pair{"editName", name}, {"editSsn1", front}, {"editSsn2", back}}) {
             Edit(field)->clear();
             Type(Edit(field), text);
         }
-        Edit("edtZip")->SetCp949Text("111 - 070");
-        Edit("edtAddr1")->SetCp949Text(Cp949("서울특별시 종로구 사직동"));
-        Edit("edtAddr2")->setText(QStringLiteral("1동 <2호>"));
+        Edit("editZip")->SetCp949Text("111 - 070");
+        Edit("editAddr1")->SetCp949Text(Cp949("서울특별시 종로구 사직동"));
+        Edit("editAddr2")->setText(QStringLiteral("1동 <2호>"));
     }
     std::string LastShown() const { return client->prompts.shown.empty() ? "" : client->prompts.shown.back().first; }
     const Person* Stored(const std::string& key) {
@@ -88,21 +88,21 @@ TEST_F(UserPagesTest, InputCheckStopsAtTheFirstFailureAndMovesTheFocus) {
         const char* focus;
     };
     const Row rows[] = {
-        {"", "800101", "1234567", true, true, "MSG_InputCheck_Name", "edtName"},
-        {"김", "80010", "1234567", true, true, "MSG_InputCheck_SSN", "edtSsn1"},
-        {"김", "800101", "123456", true, true, "MSG_InputCheck_SSN", "edtSsn2"},
-        {"김", "800101", "1234567", true, true, "MSG_SSNCheck_Registed", "edtSsn1"},
+        {"", "800101", "1234567", true, true, "MSG_InputCheck_Name", "editName"},
+        {"김", "80010", "1234567", true, true, "MSG_InputCheck_SSN", "editSsn1"},
+        {"김", "800101", "123456", true, true, "MSG_InputCheck_SSN", "editSsn2"},
+        {"김", "800101", "1234567", true, true, "MSG_SSNCheck_Registed", "editSsn1"},
         {"김", "800101", "7654321", false, true, "MSG_InputCheck_Zip", "btnZip"},
-        {"김", "800101", "7654321", true, false, "MSG_InputCheck_Address", "edtAddr2"},
+        {"김", "800101", "7654321", true, false, "MSG_InputCheck_Address", "editAddr2"},
     };
     const size_t requests = centre.RequestCount();
     for (const Row& row : rows) {
         Fill(row.name, row.front, row.back);
         if (!row.zip) {
-            Edit("edtZip")->clear();
+            Edit("editZip")->clear();
         }
         if (!row.addr2) {
-            Edit("edtAddr2")->clear();
+            Edit("editAddr2")->clear();
         }
         Press("btnSave");
         EXPECT_EQ(client->Text(row.message), LastShown()) << row.message;
@@ -117,11 +117,11 @@ TEST_F(UserPagesTest, RegisteringSendsTheEncipheredNumberAndStoresThePerson) {
     Open();
     EXPECT_EQ(1, Info().RegisterMode());
     EXPECT_FALSE(Child<QWidget>(&Info(), "btnDelete")->isVisible());
-    EXPECT_EQ(Edit("edtName"), client->Window().focusWidget());
+    EXPECT_EQ(Edit("editName"), client->Window().focusWidget());
     Fill(QStringLiteral(" 홍<길>동 "), "800101", "1234567");
-    Child<QComboBox>(&Info(), "cboTel1")->setCurrentIndex(16);
-    Child<QComboBox>(&Info(), "cboCell1")->setCurrentIndex(1);
-    Child<CXTextEdit>(&Info(), "edtCaseNote")->setPlainText(QStringLiteral("<당뇨>\n인슐린"));
+    Child<QComboBox>(&Info(), "comboTel1")->setCurrentIndex(16);
+    Child<QComboBox>(&Info(), "comboCell1")->setCurrentIndex(1);
+    Child<CXTextEdit>(&Info(), "editCaseNote")->setPlainText(QStringLiteral("<당뇨>\n인슐린"));
     centre.QueueBody(CheckReply(" 1 "));
     client->prompts.answer = 2;
     Press("btnSave");
@@ -168,21 +168,21 @@ TEST_F(UserPagesTest, ARefusedCheckEmptiesTheIdentityOrBringsBackTheStoredPerson
         centre.QueueBody(c.reply);
         Press("btnSave");
         EXPECT_EQ(c.shown, LastShown());
-        EXPECT_EQ(QString(), Edit("edtName")->text() + Edit("edtSsn1")->text() + Edit("edtSsn2")->text());
-        EXPECT_EQ(QStringLiteral("1동 <2호>"), Edit("edtAddr2")->text()) << "the rest of the input stays";
+        EXPECT_EQ(QString(), Edit("editName")->text() + Edit("editSsn1")->text() + Edit("editSsn2")->text());
+        EXPECT_EQ(QStringLiteral("1동 <2호>"), Edit("editAddr2")->text()) << "the rest of the input stays";
     }
     EXPECT_EQ(1, client->Env().PersonCount());
 
     // Editing: a refusal shows the stored person again, discarding the edits.
     Open(kNumber);
     EXPECT_EQ(0, Info().RegisterMode());
-    Edit("edtName")->setText(QStringLiteral("홍길순"));
-    Edit("edtAddr2")->setText(QStringLiteral("바뀐 주소"));
+    Edit("editName")->setText(QStringLiteral("홍길순"));
+    Edit("editAddr2")->setText(QStringLiteral("바뀐 주소"));
     centre.QueueBody(CheckReply("2"));
     Press("btnSave");
-    EXPECT_EQ(QStringLiteral("홍길동"), Edit("edtName")->text());
-    EXPECT_EQ(QStringLiteral("12"), Edit("edtAddr2")->text());
-    EXPECT_EQ(QStringLiteral("111 - 070"), Edit("edtZip")->text());
+    EXPECT_EQ(QStringLiteral("홍길동"), Edit("editName")->text());
+    EXPECT_EQ(QStringLiteral("12"), Edit("editAddr2")->text());
+    EXPECT_EQ(QStringLiteral("111 - 070"), Edit("editZip")->text());
     EXPECT_EQ(Cp949("홍길동"), Stored(kNumber)->Name);
 }
 
@@ -191,8 +191,8 @@ TEST_F(UserPagesTest, EditingKeepsTheIdentityWithoutAskingAndANewNumberMovesTheP
     Start({MakePerson(kNumber, "홍길동"), MakePerson(other, "김영희")});
     Open(kNumber);
     const size_t requests = centre.RequestCount();
-    Edit("edtName")->setText(QStringLiteral("홍길동 "));
-    Edit("edtAddr2")->setText(QStringLiteral("3층"));
+    Edit("editName")->setText(QStringLiteral("홍길동 "));
+    Edit("editAddr2")->setText(QStringLiteral("3층"));
     client->prompts.answer = 1;
     Press("btnSave");
     EXPECT_EQ(requests, centre.RequestCount()) << "same trimmed name, same number: nothing to check";
@@ -201,15 +201,15 @@ TEST_F(UserPagesTest, EditingKeepsTheIdentityWithoutAskingAndANewNumberMovesTheP
 
     // Another stored person's number is refused before any request.
     Open(kNumber);
-    Edit("edtSsn1")->setText("850315");
-    Edit("edtSsn2")->setText("2345678");
+    Edit("editSsn1")->setText("850315");
+    Edit("editSsn2")->setText("2345678");
     Press("btnSave");
     EXPECT_EQ(client->Text("MSG_SSNCheck_Registed"), LastShown());
     EXPECT_EQ(requests, centre.RequestCount());
 
     // A new number is checked, and the person is filed under it at once.
-    Edit("edtSsn2")->setText("1234568");
-    Edit("edtSsn1")->setText("800101");
+    Edit("editSsn2")->setText("1234568");
+    Edit("editSsn1")->setText("800101");
     centre.QueueBody(CheckReply("1"));
     Press("btnSave");
     EXPECT_EQ(requests + 1, centre.RequestCount());
@@ -263,7 +263,7 @@ TEST_F(UserPagesTest, ABalloonTipNeverCoversAFieldAndGoesWhenTypingStarts) {
     }
     // Where tips were seen over the next field: the detailed address over the phones, the mobile number over
     // its last part, the notes over themselves.
-    for (const char* name : {"edtAddr2", "edtCell2", "edtCell3", "edtCaseNote"}) {
+    for (const char* name : {"editAddr2", "editCell2", "editCell3", "editCaseNote"}) {
         auto* field = Child<QWidget>(&Info(), name);
         QTest::mouseMove(field, QPoint(10, 10));
         QTest::mouseMove(field, QPoint(12, 12));
@@ -310,7 +310,7 @@ TEST_F(UserPagesTest, AnEditThatCannotBeSavedLeavesThePersonAsStoredAndThePageAs
         }
     }
     EXPECT_EQ(Cp949("홍길동"), Stored(kNumber)->Name);
-    EXPECT_EQ(QStringLiteral("박철수"), Edit("edtName")->text()) << "what was typed stays on the page";
+    EXPECT_EQ(QStringLiteral("박철수"), Edit("editName")->text()) << "what was typed stays on the page";
 
     // Once the file can be written, the same press stores the edit.
     fs::remove_all(file);
@@ -383,7 +383,7 @@ TEST_F(UserPagesTest, SelectionPageLaysOutThePersonsAndOpensThem) {
     EXPECT_EQ(2, client->Window().CurrentPage());
     EXPECT_EQ(0, Info().RegisterMode());
     EXPECT_EQ(Selection().PersonKey(1), client->Env().SelectedPersonKey);
-    EXPECT_EQ(second->text(), Edit("edtName")->text());
+    EXPECT_EQ(second->text(), Edit("editName")->text());
 }
 
 // Runs `act` on the postal-code dialog once it is open.
@@ -406,8 +406,8 @@ TEST_F(UserPagesTest, PostalCodeSearchListsTheMatchesAndHandsTheChoiceToThePage)
         EXPECT_EQ(QSize(800, 600), dialog.size());
         EXPECT_EQ(QStringLiteral("Halvren 우편번호검색"), dialog.windowTitle());
         EXPECT_EQ(client->Window().frameGeometry().center(), dialog.frameGeometry().center());
-        auto* name = Child<CXEdit>(&dialog, "edtDong");
-        auto* list = Child<CXListCtrl>(&dialog, "lstZip");
+        auto* name = Child<CXEdit>(&dialog, "editDong");
+        auto* list = Child<CXListCtrl>(&dialog, "listZip");
         EXPECT_EQ(name, dialog.focusWidget());
         Type(name, QString(41, QLatin1Char('x')));
         EXPECT_EQ(40, name->text().size());
@@ -442,9 +442,9 @@ TEST_F(UserPagesTest, PostalCodeSearchListsTheMatchesAndHandsTheChoiceToThePage)
         QTest::keyClick(list, Qt::Key_Return);
     });
     Press("btnZip");
-    EXPECT_EQ(QStringLiteral("604 - 040"), Edit("edtZip")->text());
-    EXPECT_EQ(QStringLiteral("부산 동래구 사직동"), Edit("edtAddr1")->text());
-    EXPECT_EQ(Edit("edtAddr2"), client->Window().focusWidget());
+    EXPECT_EQ(QStringLiteral("604 - 040"), Edit("editZip")->text());
+    EXPECT_EQ(QStringLiteral("부산 동래구 사직동"), Edit("editAddr1")->text());
+    EXPECT_EQ(Edit("editAddr2"), client->Window().focusWidget());
 
     // Closing without a choice answers 2 and hands back nothing.
     for (const bool escape : {false, true}) {

@@ -146,16 +146,16 @@ void Persons(const Installation& installation, Shots& shots) {
     for (const auto& r : residents) {
         app->Env().SelectedPersonKey.clear();
         app->ChangePage(2);
-        page->findChild<CXEdit*>("edtName")->setText(QString::fromUtf8(r.name));
-        page->findChild<CXEdit*>("edtSsn1")->setText(QLatin1String(r.front));
-        page->findChild<CXEdit*>("edtSsn2")->setText(QLatin1String(r.back));
+        page->findChild<CXEdit*>("editName")->setText(QString::fromUtf8(r.name));
+        page->findChild<CXEdit*>("editSsn1")->setText(QLatin1String(r.front));
+        page->findChild<CXEdit*>("editSsn2")->setText(QLatin1String(r.back));
         QTimer::singleShot(50, [&] {
             auto* search = qobject_cast<CDlgZip*>(QApplication::activeModalWidget());
             if (!search) {
                 shots.Save(nullptr, "zip_search.png");
                 return;
             }
-            search->findChild<CXEdit*>("edtDong")->setText(QString::fromUtf8(r.dong));
+            search->findChild<CXEdit*>("editDong")->setText(QString::fromUtf8(r.dong));
             search->Search();
             if (&r == &residents[0]) {
                 shots.Save(search, "zip_search.png");
@@ -163,16 +163,16 @@ void Persons(const Installation& installation, Shots& shots) {
             search->Choose();
         });
         page->SearchPostalCode();
-        page->findChild<CXEdit*>("edtAddr2")->setText(QString::fromUtf8(r.rest));
-        page->findChild<QComboBox*>("cboCell1")->setCurrentIndex(1);
-        page->findChild<CXEdit*>("edtCell2")->setText(QStringLiteral("1234"));
-        page->findChild<CXEdit*>("edtCell3")->setText(QStringLiteral("5678"));
+        page->findChild<CXEdit*>("editAddr2")->setText(QString::fromUtf8(r.rest));
+        page->findChild<QComboBox*>("comboCell1")->setCurrentIndex(1);
+        page->findChild<CXEdit*>("editCell2")->setText(QStringLiteral("1234"));
+        page->findChild<CXEdit*>("editCell3")->setText(QStringLiteral("5678"));
         if (&r == &residents[0]) {
             shots.Save(&window, "user_information_new.png");
             // The tips of the fields where one was seen covering the next field.
-            shots.SaveWithTip(page, page->findChild<CXEdit*>("edtAddr2"), "user_information_tip_address.png");
-            shots.SaveWithTip(page, page->findChild<CXEdit*>("edtCell3"), "user_information_tip_mobile.png");
-            shots.SaveWithTip(page, page->findChild<CXTextEdit*>("edtCaseNote"), "user_information_tip_notes.png");
+            shots.SaveWithTip(page, page->findChild<CXEdit*>("editAddr2"), "user_information_tip_address.png");
+            shots.SaveWithTip(page, page->findChild<CXEdit*>("editCell3"), "user_information_tip_mobile.png");
+            shots.SaveWithTip(page, page->findChild<CXTextEdit*>("editCaseNote"), "user_information_tip_notes.png");
         }
         page->Save();
     }
