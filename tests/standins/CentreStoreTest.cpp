@@ -9,7 +9,7 @@
 namespace {
 
 TEST(CentreStoreTest, ShipsAPostalTableThatLoads) {
-    const auto shipped = std::filesystem::path(__FILE__).parent_path() / "../../standins/centre/postal-codes.tsv";
+    const auto shipped = std::filesystem::path(HALVREN_SOURCE_DIR) / "standins/centre/postal-codes.tsv";
     std::string error;
     auto entries = ReadPostalFile(shipped, error);
     ASSERT_TRUE(entries) << error;
