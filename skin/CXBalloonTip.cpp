@@ -1,5 +1,6 @@
 #include "skin/CXBalloonTip.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
@@ -103,11 +104,20 @@ void CXBalloonTip::Relay(QObject* target, QEvent* event) {
     }
 }
 
+void CXBalloonTip::Say(QWidget* control, const QString& text) {
+    m_showTimer.stop();
+    m_armed = control;
+    m_said = text;
+    Popup();
+}
+
 void CXBalloonTip::Popup() {
     if (!m_armed || !m_armed->isVisible()) {
         return;
     }
-    m_text = ToolText(m_armed);
+    const bool said = !m_said.isEmpty();
+    m_text = said ? m_said : ToolText(m_armed);
+    m_said.clear();
     if (m_text.isEmpty()) {
         return;
     }
@@ -116,8 +126,8 @@ void CXBalloonTip::Popup() {
     resize(textRect.width() + 2 * kPadding, textRect.height() + 2 * kPadding + kStem);
     setMask(QRegion(BalloonPath(size()).toFillPolygon().toPolygon()));
     // Below the mouse, moved as far as needed to stand wholly on the screen.
-    QPoint place = QCursor::pos() + QPoint(-16, 18);
-    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
+    QPoint place = said ? m_armed->mapToGlobal(QPoint(0, m_armed->height())) : QCursor::pos() + QPoint(-16, 18);
+    if (const QScreen* screen = QGuiApplication::screenAt(place)) {
         const QRect area = screen->availableGeometry();
         if (place.y() + height() > area.bottom() + 1) {
             place.setY(QCursor::pos().y() - height() - 4);
@@ -129,6 +139,11 @@ void CXBalloonTip::Popup() {
     show();
     raise();
     m_hideTimer.start(m_displayTime);
+    if (said) {
+        setAccessibleName(m_text);
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void CXBalloonTip::paintEvent(QPaintEvent*) {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "client/env/DraftFile.h"
 #include "skin/CXDialog.h"
 
 #include <QLabel>
 #include <array>
+#include <memory>
 #include <string>
 
 class CXButton;
+class DraftKeeper;
 class PageDialog;
 class PageHost;
 
@@ -40,6 +43,9 @@ public:
 
     void ShowAbout();
 
+    // The draft file kept from what the pages hold.
+    DraftKeeper& Draft() { return *m_draft; }
+
     void reject() override {} // Escape never closes the window
 
 protected:
@@ -53,12 +59,18 @@ private:
     bool OfferUpdate();
     void GoToPersonPage(int index);
     void EndProgram();
+    // Asks before input that would be lost; false when the user wants to stay. Writes the draft file at once.
+    bool MayEnd();
+    // A draft left by an earlier run (ended, killed or crashed) is offered to continue.
+    void OfferDraft();
+    DraftValues CollectDraft() const;
     void OpenHelp();
     void ShowSystemMenu(const QPoint& where);
     QLabel* AddPicture(const char* name, const char* file, int x, int y);
     bool HasPersons() const;
 
     PageHost& m_host;
+    std::unique_ptr<DraftKeeper> m_draft;
     std::array<PageDialog*, 4> m_pages{};
     std::array<CXButton*, kButtonCount> m_buttons{};
     QLabel* m_title = nullptr;
