@@ -146,7 +146,7 @@ MainDialog::~MainDialog() {
     qApp->removeEventFilter(this);
     // However the window goes, the last second of typing reaches the draft file.
     if (m_draft->Pending()) {
-        m_draft->File().Save(CollectDraft());
+        m_draft->SaveNow();
     }
 }
 

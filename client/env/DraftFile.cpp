@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -16,6 +18,8 @@ constexpr const char* kMark = "Halvren draft 1";
 // A draft holds a report and a registration, a few kilobytes; anything far larger is not a draft.
 constexpr std::size_t kReadLimit = 1u << 20;
 constexpr unsigned kOwnerOnly = 0600;
+// The cipher takes a few hundred bytes at a time; longer values are kept in pieces of this size.
+constexpr std::size_t kPiece = 512;
 
 } // namespace
 
@@ -29,12 +33,14 @@ bool DraftFile::Save(const DraftValues& values) const {
     if (values.empty()) {
         return Remove();
     }
-    if (m_path.empty()) {
-        return false;
-    }
+    const std::optional<std::string> bytes = Encode(values);
+    return bytes && Write(*bytes);
+}
+
+std::optional<std::string> DraftFile::Encode(const DraftValues& values) const {
     std::string bytes;
-    const auto append = [&](const std::string& plain) {
-        const std::optional<std::string> cipherText = m_env.EncryptText(plain);
+    const auto append = [&](std::string_view plain) {
+        const std::optional<std::string> cipherText = m_env.EncryptText(std::string(plain));
         if (!cipherText) {
             return false;
         }
@@ -42,14 +48,25 @@ bool DraftFile::Save(const DraftValues& values) const {
         return true;
     };
     if (!append(kMark)) {
-        return false;
+        return std::nullopt;
     }
+    // Each name, the number of pieces of its value, then the pieces: the cipher takes short texts only.
     for (const auto& [name, value] : values) {
-        if (!append(name) || !append(value)) {
-            return false; // never a draft in plain text
+        const std::size_t pieces = (value.size() + kPiece - 1) / kPiece;
+        if (!append(name) || !append(std::to_string(pieces))) {
+            return std::nullopt;
+        }
+        for (std::size_t i = 0; i < pieces; ++i) {
+            if (!append(std::string_view(value).substr(i * kPiece, kPiece))) {
+                return std::nullopt; // never a draft in plain text
+            }
         }
     }
-    return platform::SafeSave(m_path, bytes, kOwnerOnly);
+    return bytes;
+}
+
+bool DraftFile::Write(const std::string& bytes) const {
+    return !m_path.empty() && platform::SafeSave(m_path, bytes, kOwnerOnly);
 }
 
 DraftFile::Contents DraftFile::Load() const {
@@ -86,14 +103,24 @@ DraftFile::Contents DraftFile::Load() const {
     }
     PersonFile::Reader ahead = reader;
     while (ahead.ReadString()) {
-        std::optional<std::string> name = next();
-        std::optional<std::string> value = next();
-        ahead = reader;
-        if (!name || !value) {
+        const std::optional<std::string> name = next();
+        const std::optional<std::string> count = next();
+        if (!name || !count || count->empty() || count->size() > 4 ||
+            count->find_first_not_of("0123456789") != std::string::npos) {
             contents.values.clear();
             return contents;
         }
-        contents.values[*name] = std::move(*value);
+        std::string value;
+        for (int piece = std::stoi(*count); piece > 0; --piece) {
+            const std::optional<std::string> part = next();
+            if (!part) {
+                contents.values.clear();
+                return contents;
+            }
+            value += *part;
+        }
+        contents.values[*name] = std::move(value);
+        ahead = reader;
     }
     contents.state = State::Loaded;
     return contents;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 class Environment;
@@ -27,6 +28,10 @@ public:
 
     // Writes `values`; no values removes the file. False when it could not be written (an old file stays).
     bool Save(const DraftValues& values) const;
+    // The two halves of Save: the enciphered bytes (nullopt when a value could not be enciphered), and their
+    // write, which touches nothing but the file and may run on another thread.
+    std::optional<std::string> Encode(const DraftValues& values) const;
+    bool Write(const std::string& bytes) const;
     Contents Load() const;
     // False only when a file is there and could not be removed.
     bool Remove() const;

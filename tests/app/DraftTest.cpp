@@ -159,8 +159,11 @@ TEST(DraftTest, AnOfferedDraftCanBeDroppedAndADamagedOneIsSetAside) {
     ProgramFolder folder(centre.Host(), "1.0.0.0");
     folder.StorePersons({Hong()});
     {
+        // A report as long as the detail field takes, in pieces the cipher can take.
+        const DraftValues longReport = {{"report.detail", std::string(2000, 'x')}, {"report.place", kPlace}};
         Environment env(folder.Folder());
-        ASSERT_TRUE(DraftFile(env).Save({{"report.detail", kWords}, {"report.place", kPlace}}));
+        ASSERT_TRUE(DraftFile(env).Save(longReport));
+        EXPECT_EQ(DraftFile(env).Load().values, longReport);
     }
     const fs::path file = folder.dir.Path() / DraftFile::kFileName;
     Prompts prompts;
