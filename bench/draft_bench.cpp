@@ -84,9 +84,8 @@ void KeystrokeInADetailOf2000Characters(benchmark::State& state) {
 }
 BENCHMARK(KeystrokeInADetailOf2000Characters)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 
-// The scheduled write as the user-interface thread does it: the pages' values gathered and enciphered, and
-// handed to the writer thread.
-void DraftHandedToTheWriter(benchmark::State& state) {
+// Saves of the draft, one an iteration: handed to the writer only, or also written to the disk and flushed.
+void DraftSaves(benchmark::State& state, bool toTheDisk) {
     Client client;
     if (!client.detail) {
         state.SkipWithError("the client did not start");
@@ -95,33 +94,26 @@ void DraftHandedToTheWriter(benchmark::State& state) {
     QTest::keyClick(client.detail, Qt::Key_A, Qt::NoModifier);
     DraftKeeper& draft = client.app->MainWindow()->Draft();
     for (auto _ : state) {
-        if (!draft.SaveNow()) {
-            state.SkipWithError("the draft was not enciphered");
+        if (!draft.SaveNow() || (toTheDisk && !draft.Flush())) {
+            state.SkipWithError("the draft was not written");
             break;
         }
     }
-    draft.Flush();
+    if (!draft.Flush() || !std::filesystem::exists(draft.File().Path())) {
+        state.SkipWithError("no draft file");
+    }
+}
+
+// The scheduled write as the user-interface thread does it: the pages' values gathered and enciphered, and
+// handed to the writer thread.
+void DraftHandedToTheWriter(benchmark::State& state) {
+    DraftSaves(state, false);
 }
 BENCHMARK(DraftHandedToTheWriter)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
 
 // The whole save of one draft: gathered, enciphered, written to a new file, flushed to the disk and renamed.
 void DraftSavedToTheDisk(benchmark::State& state) {
-    Client client;
-    if (!client.detail) {
-        state.SkipWithError("the client did not start");
-        return;
-    }
-    QTest::keyClick(client.detail, Qt::Key_A, Qt::NoModifier);
-    DraftKeeper& draft = client.app->MainWindow()->Draft();
-    for (auto _ : state) {
-        if (!draft.SaveNow() || !draft.Flush()) {
-            state.SkipWithError("the draft was not written");
-            break;
-        }
-    }
-    if (!std::filesystem::exists(draft.File().Path())) {
-        state.SkipWithError("no draft file");
-    }
+    DraftSaves(state, true);
 }
 BENCHMARK(DraftSavedToTheDisk)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly();
 

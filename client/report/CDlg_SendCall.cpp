@@ -523,6 +523,7 @@ bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
     m_detail->SetCp949Text(ValueOf(draft, "report.detail"));
     m_detail->moveCursor(QTextCursor::End);
     m_taken = false;
+    m_filled = true; // kept even when nobody is stored to show it for yet
     return true;
 }
 

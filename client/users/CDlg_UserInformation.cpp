@@ -211,6 +211,12 @@ void CDlg_UserInformation::DiscardUnsaved() {
 }
 
 void CDlg_UserInformation::WriteDraft(DraftValues& draft) const {
+    // A registration brought back from the draft file stays in it until the page shows it again.
+    if (!m_restored.empty()) {
+        DraftValues restored = m_restored;
+        draft.merge(restored);
+        return;
+    }
     // A registration is kept while it is being typed; an edit of a stored person is asked about instead.
     if (m_registerMode != 1 || !HasUnsavedInput()) {
         return;

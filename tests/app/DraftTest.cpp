@@ -1,4 +1,5 @@
 // The draft file with a real client process: typed, killed with SIGKILL, started afresh, continued and sent.
+#include "client/app/DraftKeeper.h"
 #include "client/dialogs/CDlgCallConfirm.h"
 #include "client/env/DraftFile.h"
 #include "client/report/CDlg_SendCall.h"
@@ -154,7 +155,7 @@ TEST(DraftTest, AReportTypedSurvivesAKillAndIsSentFromTheNextStart) {
     app->Exit();
 }
 
-TEST(DraftTest, AnOfferedDraftCanBeDroppedAndADamagedOneIsSetAside) {
+TEST(DraftTest, AnOfferedDraftCanBeDroppedOrContinuedAndADamagedOneIsSetAside) {
     ScriptedCentre centre;
     ProgramFolder folder(centre.Host(), "1.0.0.0");
     folder.StorePersons({Hong()});
@@ -174,6 +175,26 @@ TEST(DraftTest, AnOfferedDraftCanBeDroppedAndADamagedOneIsSetAside) {
         ASSERT_TRUE(app->StartUp());
         EXPECT_FALSE(fs::exists(file)) << "no: the draft is removed";
         EXPECT_EQ(Find<CXTextEdit>(app->MainWindow()->PageAt(0), "editDetail")->Cp949Text(), "");
+        app->Exit();
+    }
+
+    // A half-done registration comes back on the registration page, and stays in the draft file meanwhile.
+    {
+        Environment env(folder.Folder());
+        ASSERT_TRUE(DraftFile(env).Save({{"user.name", Cp949("김영희")}, {"user.ssn1", "850315"}}));
+    }
+    prompts.answer = 1;
+    {
+        centre.QueueBody(VersionReply("1.0.0.0"));
+        auto app = MakeClient(folder, prompts);
+        ASSERT_TRUE(app->StartUp());
+        EXPECT_EQ(app->MainWindow()->CurrentPage(), MainDialog::kUserInformationPage);
+        QWidget* page = app->MainWindow()->PageAt(MainDialog::kUserInformationPage);
+        EXPECT_EQ(Find<CXEdit>(page, "edtName")->Cp949Text(), Cp949("김영희"));
+        EXPECT_EQ(Find<CXEdit>(page, "edtSsn1")->Cp949Text(), "850315");
+        app->MainWindow()->Draft().SaveNow();
+        EXPECT_TRUE(app->MainWindow()->Draft().Flush());
+        EXPECT_EQ(ReadDraft(folder).values["user.name"], Cp949("김영희"));
         app->Exit();
     }
 
