@@ -9,6 +9,7 @@
 #include "support/CentreProcess.h"
 #include "support/RunningClient.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
@@ -279,6 +280,7 @@ TEST_F(SendCallTest, EveryFailureIsToldAndThePageKeepsWhatWasTyped) {
     const std::string refused = Cp949("점검 중입니다");
     centre.QueueBody("<WORK>999</WORK><COMENT>" + refused + "</COMENT><RESULT>" + Cp949("성공") + "</RESULT>");
     centre.QueueBody("<WORK>111</WORK><RESULT>" + Cp949("실패") + "</RESULT>");
+    centre.QueueBody("<WORK>999</WORK><COMENT></COMENT>");
     ScriptedCentre::Reply closing;
     closing.mode = ScriptedCentre::Reply::Mode::CloseMidBody;
     closing.body = kAccepted;
@@ -286,9 +288,9 @@ TEST_F(SendCallTest, EveryFailureIsToldAndThePageKeepsWhatWasTyped) {
     ScriptedCentre::Reply silent;
     silent.mode = ScriptedCentre::Reply::Mode::NeverAnswer;
     centre.Queue(silent);
-    const std::vector<std::string> expected = {refused, client->Text("MSG_SendCall_Failure"),
-                                               client->Text("MSG_SendCall_NetworkFailure"),
-                                               client->Text("MSG_SendCall_NetworkFailure")};
+    const std::vector<std::string> expected = {
+        refused, client->Text("MSG_SendCall_Failure"), client->Text("MSG_SendCall_Refused"),
+        client->Text("MSG_SendCall_NetworkFailure"), client->Text("MSG_SendCall_NetworkFailure")};
     for (const std::string& message : expected) {
         client->prompts.shown.clear();
         SendAndConfirm();
@@ -391,6 +393,13 @@ TEST_F(SendCallTest, TheReportBeingWrittenOutlivesWindowEventsPageSwitchesAndEve
     EXPECT_EQ(QApplication::focusWidget(), patients);
     QTest::keyClick(patients, Qt::Key_Return);
     EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항] - 80.01.01(생)  . 남자\r\n") + "not breathing");
+    // The open list chooses when it closes on an entry.
+    patients->setFocus();
+    patients->showPopup();
+    patients->view()->setCurrentIndex(patients->model()->index(2, 0));
+    QTest::keyClick(patients->view(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항]\r\n") + "not breathing");
 
     // Another person brings their phones; the place and the words stay.
     Click(PersonTab("홍길동"));
