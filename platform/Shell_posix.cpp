@@ -11,7 +11,7 @@ namespace {
 
 // Starts `argv` in a new session through a short-lived middle process, so that the program is neither our
 // child to wait for nor a zombie while we run. Only the middle process is waited for.
-bool SpawnDetached(const std::string& program, const std::string& argument) {
+bool SpawnDetached(const std::string& program, const std::string& argument, const std::string& folder = {}) {
     if (access(program.c_str(), X_OK) != 0) {
         return false;
     }
@@ -33,7 +33,9 @@ bool SpawnDetached(const std::string& program, const std::string& argument) {
         setsid();
         pid_t child = fork();
         if (child == 0) {
-            execv(argv[0], argv);
+            if (folder.empty() || chdir(folder.c_str()) == 0) {
+                execv(argv[0], argv);
+            }
             char failed = 1; // the pipe closes on a successful exec and stays silent
             (void)!write(pipeFds[1], &failed, 1);
             _exit(127);
@@ -63,12 +65,8 @@ bool OpenAddress(const std::string& address) {
     return false;
 }
 
-bool OpenFile(const std::string& path, const std::string& opener) {
-    return SpawnDetached(opener.empty() ? "/usr/bin/xdg-open" : opener, path);
-}
-
-bool StartProgram(const std::string& path) {
-    return SpawnDetached(path, std::string());
+bool StartProgram(const std::string& path, const std::string& folder) {
+    return SpawnDetached(path, std::string(), folder);
 }
 
 } // namespace platform

@@ -14,7 +14,7 @@ packages=(
 # Only `make fuzz` needs clang and its libFuzzer.
 case "${1:-}" in
 fuzz) packages+=(clang libclang-rt-dev) ;;
-headless) packages+=(xvfb x11vnc novnc websockify) ;;
+headless) packages+=(xvfb xauth x11-utils x11vnc novnc websockify) ;;
 esac
 
 missing=()

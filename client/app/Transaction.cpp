@@ -89,7 +89,7 @@ std::optional<std::string> RunTransaction(PageHost& host, const std::string& req
         }
     }
     if (text.empty()) {
-        text = host.Env().GetText("MESSAGE", fallbackKey);
+        text = host.Env().GetText("MESSAGE", !reply && host.Transport().Untrusted() ? kUntrustedMessage : fallbackKey);
     }
     host.ShowMessage(text);
     return std::nullopt;
