@@ -28,6 +28,14 @@ MSG_Server_NoAnswer=신고센터에서 답을 받지 못했습니다.<NL>인터�
 MSG_SendCall_NetworkFailure=신고를 보내지 못했습니다.<NL>인터넷 연결을 확인하고 다시 보내 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
 MSG_Server_Untrusted=신고센터의 보안 인증서를 확인하지 못해 연결을 멈췄습니다.<NL>아무것도 보내지 않았습니다. 잠시 후 다시 해 보세요.<NL>급할 때는 바로 119로 전화해 주세요.
 MSG_UserRegist_Full=신고할 사람은 4명까지 등록할 수 있습니다.<NL>더 등록하려면 먼저 한 사람을 지워 주세요.
+MSG_Server_Refused=신고센터가 요청을 처리하지 않았습니다.<NL>잠시 후 다시 해 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
+MSG_SendCall_Refused=신고센터가 신고를 받지 않았습니다.<NL>지금 바로 119로 전화해 주세요.
+MSG_InputLimit=한글은 %1자, 영문과 숫자는 %2자까지 쓸 수 있습니다.<NL>넘친 부분은 들어가지 않았습니다.
+MSG_InputLimit_Digits=숫자 %1자리까지 쓸 수 있습니다.<NL>넘친 숫자는 들어가지 않았습니다.
+MSG_Exit_Unsaved=적은 내용이 아직 저장되지 않았습니다.<NL>저장하지 않고 끝낼까요?
+MSG_Draft_Continue=지난번에 쓰던 내용이 남아 있습니다.<NL>이어서 쓸까요?<NL>'아니오'를 누르면 남은 내용을 지웁니다.
+MSG_Draft_Damaged=지난번에 쓰던 내용을 읽을 수 없습니다.<NL>그 파일은 Draft.std.damaged로 옮겨 두었습니다.
+MSG_Draft_SaveError=쓰고 있는 내용을 임시로 저장하지 못했습니다.<NL>프로그램 폴더에 쓸 수 있는지 확인해 주세요.<NL>신고는 그대로 보낼 수 있습니다.
 
 [TOOLTIP]
 MD_PAGE_BTN_CALL=신고하기<NL>신고 화면으로 갑니다.

@@ -3,6 +3,8 @@
 #include "platform/Codec.h"
 #include "protocol/Envelope.h"
 
+#include <string_view>
+
 std::string ReportRequest(const ReportFields& f) {
     std::string text = "<VESK><WORK>011</WORK><CALLER>";
     text += TagField("NAME", f.name);
@@ -42,6 +44,32 @@ std::string PatientSection(const std::string& ssn, const std::string& caseNote) 
 
 std::string OtherPatientSection() {
     return platform::Cp949Of("[환자관련사항]") + "\r\n";
+}
+
+namespace {
+constexpr std::string_view kLineBreak = "\r\n";
+
+bool NeedsBreakAfter(const std::string& section) {
+    return !section.empty() && !section.ends_with(kLineBreak);
+}
+} // namespace
+
+std::string DetailWithSection(const std::string& section, const std::string& words) {
+    if (words.empty()) {
+        return section;
+    }
+    return section + (NeedsBreakAfter(section) ? std::string(kLineBreak) : std::string()) + words;
+}
+
+std::string WordsAfterSection(const std::string& detail, const std::string& section) {
+    if (section.empty() || !detail.starts_with(section)) {
+        return detail;
+    }
+    std::string words = detail.substr(section.size());
+    if (NeedsBreakAfter(section) && words.starts_with(kLineBreak)) {
+        words.erase(0, kLineBreak.size());
+    }
+    return words;
 }
 
 std::string JoinPhoneForDisplay(const std::string& first, const std::string& middle, const std::string& last) {

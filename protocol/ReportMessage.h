@@ -40,6 +40,13 @@ std::string ReportTitleFor(int category);
 std::string PatientSection(const std::string& patientSsn, const std::string& patientCaseNote);
 std::string OtherPatientSection();
 
+// The detail text as the page shows it: the generated patient section (empty outside a medical report), then
+// the user's own words, on a line of their own when the section does not end with a line break.
+std::string DetailWithSection(const std::string& section, const std::string& words);
+// The user's own words of a detail text that was composed with `section`. When the user changed the section
+// itself, all of the detail counts as the user's, so a switch of patient or category never loses a word.
+std::string WordsAfterSection(const std::string& detail, const std::string& section);
+
 // A phone number as the confirmation shows it: the parts joined by "-", a hyphen only after a part that is
 // there ("02-1234-5678", "1234-5678", "5678", "").
 std::string JoinPhoneForDisplay(const std::string& first, const std::string& middle, const std::string& last);

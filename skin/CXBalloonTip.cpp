@@ -1,6 +1,7 @@
 #include "skin/CXBalloonTip.h"
 
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QComboBox>
 #include <QCursor>
 #include <QEvent>
@@ -168,6 +169,13 @@ void CXBalloonTip::Relay(QObject* target, QEvent* event) {
     }
 }
 
+void CXBalloonTip::Say(QWidget* control, const QString& text) {
+    m_showTimer.stop();
+    m_armed = control;
+    m_said = text;
+    PopupAt(control->mapToGlobal(QPoint(16, control->height())));
+}
+
 void CXBalloonTip::ShowFor(QWidget* control, const QPoint& at) {
     m_showTimer.stop();
     m_armed = control;
@@ -197,7 +205,9 @@ void CXBalloonTip::PopupAt(const QPoint& mouse) {
     if (!m_armed || !m_armed->isVisible()) {
         return;
     }
-    m_text = ToolText(m_armed);
+    const bool said = !m_said.isEmpty();
+    m_text = said ? m_said : ToolText(m_armed);
+    m_said.clear();
     if (m_text.isEmpty()) {
         return;
     }
@@ -214,6 +224,11 @@ void CXBalloonTip::PopupAt(const QPoint& mouse) {
     show();
     raise();
     m_hideTimer.start(m_displayTime);
+    if (said) {
+        setAccessibleName(m_text);
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void CXBalloonTip::paintEvent(QPaintEvent*) {

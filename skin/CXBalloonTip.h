@@ -27,6 +27,10 @@ public:
     QString ToolText(const QWidget* control) const;
     QString ShownText() const { return m_text; }
 
+    // Shows `text` for `control` at once, under the control rather than the mouse: the user is typing there.
+    // Screen readers are told the text as an alert.
+    void Say(QWidget* control, const QString& text);
+
     // Mouse traffic of the dialog and its controls: a move over a control with a tip arms the tip, anything
     // else under the mouse or a click takes it down.
     void Relay(QObject* target, QEvent* event);
@@ -48,6 +52,7 @@ private:
     std::map<const QWidget*, QString> m_tools;
     QPointer<QWidget> m_armed;
     QString m_text;
+    QString m_said; // the text of Say, shown instead of the control's tip
     QTimer m_showTimer;
     QTimer m_hideTimer;
     int m_initialDelay = 100;

@@ -1,6 +1,7 @@
 #include "skin/CXEdit.h"
 
 #include "skin/FieldColours.h"
+#include "skin/FitText.h"
 #include "skin/UiText.h"
 
 #include <QKeyEvent>
@@ -8,15 +9,26 @@
 
 namespace {
 
-// Refuses what CXEdit::Accepts refuses; the field stays as it was.
+// Keeps what fits of a change (CXEdit::Fit); a refused change leaves the field as it was.
 class EditValidator : public QValidator {
 public:
     explicit EditValidator(CXEdit* edit) : QValidator(edit), m_edit(edit) {}
-    State validate(QString& input, int&) const override { return m_edit->Accepts(input) ? Acceptable : Invalid; }
+    State validate(QString& input, int& cursor) const override {
+        return m_edit->Fit(input, cursor) ? Acceptable : Invalid;
+    }
 
 private:
     CXEdit* m_edit;
 };
+
+bool AllDigits(const QString& text) {
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -24,7 +36,10 @@ CXEdit::CXEdit(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     setValidator(new EditValidator(this));
     ApplyColours();
-    connect(this, &QLineEdit::textChanged, this, &CXEdit::RefreshBackground);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_accepted = text;
+        RefreshBackground();
+    });
 }
 
 void CXEdit::SetTextColor(const QColor& colour) {
@@ -46,14 +61,26 @@ void CXEdit::SetByteLimit(int bytes) {
 }
 
 bool CXEdit::Accepts(const QString& text) const {
-    if (m_digitsOnly) {
-        for (QChar c : text) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-                return false;
-            }
-        }
+    return (!m_digitsOnly || AllDigits(text)) && FitsCp949(text, m_byteLimit);
+}
+
+bool CXEdit::Fit(QString& text, int& cursor) {
+    if (Accepts(text)) {
+        return true;
     }
-    return FitsCp949(text, m_byteLimit);
+    if (m_digitsOnly && !AllDigits(text)) {
+        return false;
+    }
+    const FittedText fitted =
+        KeepWhatFits(m_accepted, text, [this](const QString& whole) { return FitsCp949(whole, m_byteLimit); });
+    text = fitted.text;
+    cursor = static_cast<int>(fitted.cursor);
+    // Told after the change is done, so whoever listens sees the field as kept.
+    if (!fitted.cut.isEmpty() && FitsCp949(fitted.cut, 0)) {
+        QMetaObject::invokeMethod(
+            this, [this, cut = fitted.cut] { emit Overflowed(cut); }, Qt::QueuedConnection);
+    }
+    return true;
 }
 
 std::string CXEdit::Cp949Text() const {

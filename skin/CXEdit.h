@@ -22,6 +22,7 @@ public:
     void SetByteLimit(int bytes);
     int ByteLimit() const { return m_byteLimit; }
     void SetDigitsOnly(bool digitsOnly) { m_digitsOnly = digitsOnly; }
+    bool DigitsOnly() const { return m_digitsOnly; }
 
     std::string Cp949Text() const;
     void SetCp949Text(const std::string& text);
@@ -31,6 +32,13 @@ public:
 
     // Whether the text would be accepted as typed.
     bool Accepts(const QString& text) const;
+    // Cuts a change that passes the limit to what fits (see KeepWhatFits); false when the text is refused
+    // whole (a character a digits-only field does not take).
+    bool Fit(QString& text, int& cursor);
+
+signals:
+    // Part of what the user typed or pasted did not fit the limit; told once the change is done.
+    void Overflowed(const QString& cut);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -46,4 +54,5 @@ private:
     QColor m_backgroundColour;
     int m_byteLimit = 0;
     bool m_digitsOnly = false;
+    QString m_accepted; // the text before the change under way
 };

@@ -1,6 +1,7 @@
 #include "skin/CXTextEdit.h"
 
 #include "skin/FieldColours.h"
+#include "skin/FitText.h"
 #include "skin/UiText.h"
 
 #include <QSignalBlocker>
@@ -33,21 +34,28 @@ void CXTextEdit::ApplyColours() {
     ApplyFieldColours(*this, *viewport(), QPalette::Text, QPalette::Base, m_textColour, m_backgroundColour);
 }
 
-// Typing, pasting and dropping all end here: a text that does not fit is put back as it was.
+// Typing, pasting and dropping all end here: what does not fit is cut from the change, the rest stays.
 void CXTextEdit::KeepOrRefuse() {
     const QString now = toPlainText();
-    if (FitsCp949(WithCrLf(now), m_byteLimit)) {
-        m_accepted = now;
+    const FittedText fitted =
+        KeepWhatFits(m_accepted, now, [this](const QString& whole) { return FitsCp949(WithCrLf(whole), m_byteLimit); });
+    m_accepted = fitted.text;
+    if (fitted.cut.isEmpty()) {
         RefreshBackground();
         return;
     }
-    const qsizetype grown = now.size() - m_accepted.size();
-    const qsizetype position = std::clamp(textCursor().position() - grown, qsizetype(0), m_accepted.size());
-    const QSignalBlocker block(this);
-    setPlainText(m_accepted);
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(static_cast<int>(position));
-    setTextCursor(cursor);
+    {
+        const QSignalBlocker block(this);
+        setPlainText(fitted.text);
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(static_cast<int>(fitted.cursor));
+        setTextCursor(cursor);
+    }
+    RefreshBackground();
+    if (FitsCp949(fitted.cut, 0)) {
+        QMetaObject::invokeMethod(
+            this, [this, cut = fitted.cut] { emit Overflowed(cut); }, Qt::QueuedConnection);
+    }
 }
 
 std::string CXTextEdit::Cp949Text() const {

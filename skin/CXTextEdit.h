@@ -25,6 +25,10 @@ public:
 
     void RefreshBackground();
 
+signals:
+    // Part of what the user typed, pasted or dropped did not fit the limit; told once the change is done.
+    void Overflowed(const QString& cut);
+
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

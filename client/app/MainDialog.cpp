@@ -1,6 +1,7 @@
 #include "client/app/MainDialog.h"
 
 #include "client/app/CAboutDlg.h"
+#include "client/app/DraftKeeper.h"
 #include "client/app/PageHost.h"
 #include "client/env/Environment.h"
 #include "client/history/CDlg_InquireHistory.h"
@@ -108,6 +109,10 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
 
     m_pages = {new CDlg_SendCall(host, this), new CDlg_SelectUser(host, this), new CDlg_UserInformation(host, this),
                new CDlg_InquireHistory(host, this)};
+    m_draft = std::make_unique<DraftKeeper>(host, [this] { return CollectDraft(); });
+    for (PageDialog* page : m_pages) {
+        connect(page, &PageDialog::DraftChanged, m_draft.get(), &DraftKeeper::Changed);
+    }
 
     m_title = AddPicture("picTitle", "title.bmp", 0, 0);
     m_menuBar = AddPicture("picMenuBar", "menu_bar.bmp", 0, 624);
@@ -144,6 +149,10 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
 
 MainDialog::~MainDialog() {
     qApp->removeEventFilter(this);
+    // However the window goes, the last second of typing reaches the draft file.
+    if (m_draft->Pending()) {
+        m_draft->SaveNow();
+    }
 }
 
 QLabel* MainDialog::AddPicture(const char* name, const char* file, int x, int y) {
@@ -167,6 +176,7 @@ bool MainDialog::Open() {
         }
         SwitchTo(kSelectUserPage);
     }
+    OfferDraft();
     InitToolTips();
     for (int i = 0; i < kButtonCount; ++i) {
         AddToolTip(m_buttons[static_cast<size_t>(i)], ToUi(m_host.Env().GetText("TOOLTIP", kButtons[i].toolTipKey)));
@@ -204,7 +214,7 @@ void MainDialog::SwitchTo(int index) {
 
     PageDialog* page = m_pages[static_cast<size_t>(index)];
     page->EnsureBuilt();
-    page->show();
+    page->ShowAsPage();
     // A menu button that hid while it had the focus hands it to the new page, not to the next menu button,
     // which would then look lit without the mouse on it.
     if (focused && !focused->isVisible() && !page->isAncestorOf(focusWidget())) {
@@ -253,6 +263,8 @@ void MainDialog::FocusFirstControlOf(PageDialog* page) {
             return;
         }
     }
+    // What a page keeps in the draft may depend on whether it is the current one.
+    m_draft->Changed();
 }
 
 void MainDialog::ChangePage(int index) {
@@ -287,8 +299,65 @@ bool MainDialog::OfferUpdate() {
 }
 
 void MainDialog::EndProgram() {
+    if (!MayEnd()) {
+        return;
+    }
     OfferUpdate();
     done(QDialog::Accepted);
+}
+
+bool MainDialog::MayEnd() {
+    PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
+    if (page->IsBuilt() && page->HasUnsavedInput()) {
+        if (m_host.ShowQuestion(m_host.Env().GetText("MESSAGE", "MSG_Exit_Unsaved")) != 1) {
+            return false;
+        }
+        page->DiscardUnsaved();
+    }
+    m_draft->SaveNow();
+    return true;
+}
+
+DraftValues MainDialog::CollectDraft() const {
+    DraftValues draft;
+    for (const PageDialog* page : m_pages) {
+        if (page->IsBuilt()) {
+            page->WriteDraft(draft);
+        }
+    }
+    return draft;
+}
+
+void MainDialog::OfferDraft() {
+    const DraftFile& file = m_draft->File();
+    const DraftFile::Contents draft = file.Load();
+    if (draft.state == DraftFile::State::Missing) {
+        return;
+    }
+    Environment& env = m_host.Env();
+    if (draft.state == DraftFile::State::Damaged) {
+        file.SetAside();
+        m_host.ShowMessage(env.GetText("MESSAGE", "MSG_Draft_Damaged"));
+        return;
+    }
+    if (m_host.ShowQuestion(env.GetText("MESSAGE", "MSG_Draft_Continue")) != 1) {
+        file.Remove();
+        return;
+    }
+    bool report = false;
+    bool registration = false;
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        m_pages[i]->EnsureBuilt();
+        const bool taken = m_pages[i]->ReadDraft(draft.values);
+        report = report || (taken && i == kReportPage);
+        registration = registration || (taken && i == kUserInformationPage);
+    }
+    if (report && HasPersons()) {
+        SwitchTo(kReportPage);
+    } else if (registration) {
+        env.SelectedPersonKey.clear();
+        SwitchTo(kUserInformationPage);
+    }
 }
 
 void MainDialog::OpenHelp() {
@@ -321,6 +390,10 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
 
 void MainDialog::closeEvent(QCloseEvent* event) {
     // The window manager's close ends the program like the close button, without the update offer.
+    if (!MayEnd()) {
+        event->ignore();
+        return;
+    }
     done(QDialog::Accepted);
     event->accept();
 }

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "client/app/PageHost.h"
+#include "client/env/DraftFile.h"
 #include "skin/CXDialog.h"
 
 #include <QLabel>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CXButton;
+class DraftKeeper;
 class PageDialog;
 
 // The client's only top-level window: a borderless 1024 x 750 skinned window with the menu bar, the step
@@ -41,6 +44,9 @@ public:
 
     void ShowAbout();
 
+    // The draft file kept from what the pages hold.
+    DraftKeeper& Draft() { return *m_draft; }
+
     void reject() override {} // Escape never closes the window
 
     // Where Tab goes, in reading order: the two title bar buttons, the page's controls, the menu; and round.
@@ -58,6 +64,11 @@ private:
     bool OfferUpdate();
     void GoToPersonPage(int index);
     void EndProgram();
+    // Asks before input that would be lost; false when the user wants to stay. Writes the draft file at once.
+    bool MayEnd();
+    // A draft left by an earlier run (ended, killed or crashed) is offered to continue.
+    void OfferDraft();
+    DraftValues CollectDraft() const;
     void OpenHelp();
     void ShowSystemMenu(const QPoint& where);
     QLabel* AddPicture(const char* name, const char* file, int x, int y);
@@ -65,6 +76,7 @@ private:
     bool HasPersons() const;
 
     PageHost& m_host;
+    std::unique_ptr<DraftKeeper> m_draft;
     std::array<PageDialog*, 4> m_pages{};
     std::array<CXButton*, kButtonCount> m_buttons{};
     QLabel* m_title = nullptr;

@@ -1,5 +1,6 @@
 #include "client/app/PageDialog.h"
 
+#include "client/app/FieldLimits.h"
 #include "client/app/PageHost.h"
 #include "client/env/Environment.h"
 #include "skin/CXButton.h"
@@ -29,7 +30,25 @@ void PageDialog::EnsureBuilt() {
     if (!m_built) {
         m_built = true;
         Build();
+        TellFieldLimits(*this, m_host.Env(), m_ownOverflow);
     }
+}
+
+void PageDialog::ShowAsPage() {
+    m_showPending = true;
+    show();
+}
+
+bool PageDialog::event(QEvent* event) {
+    // Minimise and restore, or the main window hidden and shown again, deliver show events too; they must
+    // never lay the page out anew over what the user typed.
+    if (event->type() == QEvent::Show) {
+        if (!m_showPending) {
+            return true;
+        }
+        m_showPending = false;
+    }
+    return CXDialog::event(event);
 }
 
 void PageDialog::showEvent(QShowEvent* event) {

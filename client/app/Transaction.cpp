@@ -73,9 +73,10 @@ std::optional<std::string> Exchange(HttpTransport& transport, const std::string&
 } // namespace
 
 std::optional<std::string> RunTransaction(PageHost& host, const std::string& request, int workCode,
-                                          const char* noAnswerKey) {
+                                          const char* noAnswerKey, const char* refusedKey) {
     const std::optional<std::string> reply = Exchange(host.Transport(), request);
     std::string text;
+    const char* fallbackKey = noAnswerKey;
     if (reply) {
         const int judgement = host.Reader().CheckWork(*reply, workCode);
         if (judgement == TagReader::kAnswered) {
@@ -83,9 +84,12 @@ std::optional<std::string> RunTransaction(PageHost& host, const std::string& req
         }
         int position = 0;
         text = host.Reader().GetTagValue(*reply, judgement == TagReader::kRefused ? "COMENT" : "TITLE", position);
+        if (judgement == TagReader::kRefused) {
+            fallbackKey = refusedKey;
+        }
     }
     if (text.empty()) {
-        text = host.Env().GetText("MESSAGE", !reply && host.Transport().Untrusted() ? kUntrustedMessage : noAnswerKey);
+        text = host.Env().GetText("MESSAGE", !reply && host.Transport().Untrusted() ? kUntrustedMessage : fallbackKey);
     }
     host.ShowMessage(text);
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "client/dialogs/CDlgZip.h"
 
+#include "client/app/FieldLimits.h"
 #include "client/app/PageHost.h"
 #include "client/app/Transaction.h"
 #include "client/env/Environment.h"
@@ -50,6 +51,7 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     m_name->SetByteLimit(kNameLimit);
     m_name->setAttribute(Qt::WA_InputMethodEnabled, true);
     m_name->installEventFilter(this);
+    TellFieldLimits(*this, host.Env());
 
     m_search->setObjectName(QStringLiteral("btnSearch"));
     m_search->setAccessibleName(QStringLiteral("검색"));

@@ -21,6 +21,10 @@
 #include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 
+#include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QTimer>
+
 namespace {
 
 const QColor kTabText(31, 91, 142);
@@ -104,7 +108,10 @@ void CDlg_SendCall::Build() {
         tab->SetSelectedTextColor(kTabSelectedText);
         tab->setAutoDefault(false);
         tab->hide();
-        connect(tab, &QPushButton::clicked, this, [this, i] { SelectPerson(i); });
+        connect(tab, &QPushButton::clicked, this, [this, i] {
+            SelectPerson(i);
+            Touched();
+        });
         m_personTabs[static_cast<size_t>(i)] = tab;
     }
     m_address = Make<CXEdit>(this, "editAddress", "주소", QRect(249, 76, 672, 22));
@@ -124,7 +131,10 @@ void CDlg_SendCall::Build() {
         tab->setAccessibleName(QString::fromUtf8(layout.accessibleName));
         CXButton::SetupTabButton(catalogue, *tab, layout.x, 222, layout.hover, layout.normal, layout.selected);
         tab->setAutoDefault(false);
-        connect(tab, &QPushButton::clicked, this, [this, i] { ChooseCategory(i); });
+        connect(tab, &QPushButton::clicked, this, [this, i] {
+            ChooseCategory(i);
+            Touched();
+        });
         m_categoryTabs[static_cast<size_t>(i)] = tab;
     }
     m_patientPicture = Picture(this, catalogue, "picPatient", "환자 선택", "SendCall_Patient.bmp");
@@ -154,7 +164,18 @@ void CDlg_SendCall::Build() {
     new CXSkinText(this, QStringLiteral("상황 설명"), {76, 358, 160, 22}, m_detail);
     m_patientPicture->setBuddy(m_patients);
     m_patientPicture->stackUnder(m_patients);
-    connect(m_patients, &QComboBox::activated, this, &CDlg_SendCall::ChoosePatient);
+    // Arrow keys only look through the patients; the choice is made when the list closes, on Enter, or when
+    // the focus leaves it. The closing is seen on the list's popup; the choice is in place right after.
+    m_patients->view()->window()->installEventFilter(this);
+    // What the user does to the report reaches the draft file.
+    connect(m_place, &QLineEdit::textEdited, this, &CDlg_SendCall::Touched);
+    connect(m_detail, &QPlainTextEdit::textChanged, this, &CDlg_SendCall::Touched);
+    for (CXEdit* part : {m_tel2, m_tel3, m_cell2, m_cell3}) {
+        connect(part, &QLineEdit::textEdited, this, &CDlg_SendCall::Touched);
+    }
+    for (CXComboBox* list : {m_tel1, m_cell1}) {
+        connect(list, &QComboBox::activated, this, &CDlg_SendCall::Touched);
+    }
 
     FillAreaCodeList(*m_tel1, env);
     FillMobilePrefixList(*m_cell1, env);
@@ -251,6 +272,9 @@ void CDlg_SendCall::Refresh() {
     selectedTab = std::max(selectedTab, 0);
     m_personTabs[static_cast<size_t>(selectedTab)]->SetSelected(m_personCount > 0);
     env.SelectedPersonKey = m_personKeys[static_cast<size_t>(selectedTab)];
+    if (patientPosition < 0 && patientKey.empty() && m_filled) {
+        patientPosition = m_personCount; // "기타환자" stays chosen when the user comes back
+    }
     patientPosition = std::max(patientPosition, 0);
     m_patients->setCurrentIndex(patientPosition);
     env.PatientKey = patientPosition < m_personCount ? m_personKeys[static_cast<size_t>(patientPosition)] : "";
@@ -269,29 +293,64 @@ void CDlg_SendCall::Refresh() {
     m_patients->setVisible(medical);
     m_patientPicture->setVisible(medical);
 
-    FillFromSelectedPerson();
-    ApplyCategory();
+    if (m_filled && m_filledKey == env.SelectedPersonKey) {
+        // Back on the page for the same person: the report stays as it was; only what the user did not touch
+        // follows the stored person, who may have been edited meanwhile.
+        FillFromSelectedPerson(true);
+        if (medical) {
+            ReplaceSection(ComposePatientSection());
+        }
+    } else {
+        FillFromSelectedPerson();
+        ApplyCategory();
+    }
     // The page starts on its first choice: the category, the one chosen or else the first.
     const bool chosen = env.ReportCategory >= 0 && env.ReportCategory < kCategoryCount;
     m_categoryTabs[chosen ? static_cast<size_t>(env.ReportCategory) : 0]->setFocus(Qt::OtherFocusReason);
 }
 
-void CDlg_SendCall::FillFromSelectedPerson() {
+void CDlg_SendCall::FillFromSelectedPerson(bool keepTypedPhones) {
     const Person* person = SelectedPerson();
     if (!person) {
         return;
     }
-    const Environment& env = Host().Env();
-    m_place->SetCp949Text(person->Addr1);
+    if (!m_filled || m_place->Cp949Text() == m_filledPlace) {
+        m_place->SetCp949Text(person->Addr1);
+    }
     m_address->SetCp949Text(person->Addr1 + " " + person->Addr2);
     m_address->setCursorPosition(0);
-    m_tel1->setCurrentIndex(env.AreaCodeIndex(*person));
-    m_cell1->setCurrentIndex(env.MobilePrefixIndex(*person));
-    m_tel2->SetCp949Text(person->Tel2);
-    m_tel3->SetCp949Text(person->Tel3);
-    m_cell2->SetCp949Text(person->Cell2);
-    m_cell3->SetCp949Text(person->Cell3);
+    const Phones stored = {person->Tel1, person->Tel2, person->Tel3, person->Cell1, person->Cell2, person->Cell3};
+    Phones shown = stored;
+    if (keepTypedPhones && m_filled) {
+        const Phones now = ShownPhones();
+        for (size_t i = 0; i < shown.size(); ++i) {
+            if (now[i] != m_filledPhones[i]) {
+                shown[i] = now[i];
+            }
+        }
+    }
+    ShowPhones(shown);
     m_caseNote->SetCp949Text(person->CaseNote);
+    m_filled = true;
+    m_filledKey = Host().Env().SelectedPersonKey;
+    m_filledPlace = person->Addr1;
+    m_filledPhones = stored;
+}
+
+CDlg_SendCall::Phones CDlg_SendCall::ShownPhones() const {
+    Environment& env = const_cast<CDlg_SendCall*>(this)->Host().Env();
+    return {SelectedAreaCode(*m_tel1, env),      m_tel2->Cp949Text(),  m_tel3->Cp949Text(),
+            SelectedMobilePrefix(*m_cell1, env), m_cell2->Cp949Text(), m_cell3->Cp949Text()};
+}
+
+void CDlg_SendCall::ShowPhones(const Phones& phones) {
+    const Environment& env = Host().Env();
+    ShowAreaCode(*m_tel1, env, phones[0]);
+    m_tel2->SetCp949Text(phones[1]);
+    m_tel3->SetCp949Text(phones[2]);
+    ShowMobilePrefix(*m_cell1, env, phones[3]);
+    m_cell2->SetCp949Text(phones[4]);
+    m_cell3->SetCp949Text(phones[5]);
 }
 
 void CDlg_SendCall::SelectPerson(int index) {
@@ -328,7 +387,7 @@ void CDlg_SendCall::ApplyCategory() {
     Environment& env = Host().Env();
     m_reportTitle = ReportTitleFor(env.ReportCategory);
     if (env.ReportCategory != Environment::kMedical) {
-        PutDetail(std::string());
+        PutSection(std::string());
         return;
     }
     env.PatientKey = env.SelectedPersonKey;
@@ -337,7 +396,7 @@ void CDlg_SendCall::ApplyCategory() {
             m_patients->setCurrentIndex(i);
         }
     }
-    PutDetail(ComposePatientSection());
+    PutSection(ComposePatientSection());
     m_patients->setFocus(Qt::OtherFocusReason);
 }
 
@@ -345,7 +404,44 @@ void CDlg_SendCall::ChoosePatient() {
     Environment& env = Host().Env();
     const int position = m_patients->currentIndex();
     env.PatientKey = position >= 0 && position < m_personCount ? m_personKeys[static_cast<size_t>(position)] : "";
-    PutDetail(ComposePatientSection());
+    ReplaceSection(ComposePatientSection());
+}
+
+int CDlg_SendCall::PatientPosition() const {
+    const std::string& key = const_cast<CDlg_SendCall*>(this)->Host().Env().PatientKey;
+    if (key.empty()) {
+        return m_personCount; // "기타환자"
+    }
+    for (int i = 0; i < m_personCount; ++i) {
+        if (m_personKeys[static_cast<size_t>(i)] == key) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void CDlg_SendCall::CommitPatient() {
+    if (m_patients->isVisible() && m_patients->currentIndex() != PatientPosition()) {
+        ChoosePatient();
+        Touched();
+    }
+}
+
+bool CDlg_SendCall::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_patients) {
+        const auto type = event->type();
+        if (type == QEvent::FocusOut) {
+            CommitPatient();
+        } else if (type == QEvent::KeyPress && !m_patients->view()->isVisible()) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                CommitPatient();
+            }
+        }
+    } else if (m_patients && watched == m_patients->view()->window() && event->type() == QEvent::Hide) {
+        QTimer::singleShot(0, this, &CDlg_SendCall::CommitPatient);
+    }
+    return PageDialog::eventFilter(watched, event);
 }
 
 std::string CDlg_SendCall::ComposePatientSection() {
@@ -357,35 +453,115 @@ std::string CDlg_SendCall::ComposePatientSection() {
     return PatientSection((*patient)->Ssn, (*patient)->CaseNote);
 }
 
-void CDlg_SendCall::PutDetail(const std::string& text) {
-    m_detail->SetCp949Text(text);
+std::string CDlg_SendCall::UserWords() const {
+    return WordsAfterSection(m_detail->Cp949Text(), m_section);
+}
+
+void CDlg_SendCall::ReplaceSection(const std::string& section) {
+    if (section == m_section) {
+        return; // the same section again: the detail stays exactly as the user left it
+    }
+    const std::string words = UserWords();
+    m_section = section;
+    m_detail->SetCp949Text(DetailWithSection(section, words));
+    m_detail->moveCursor(QTextCursor::End);
+}
+
+void CDlg_SendCall::PutSection(const std::string& section) {
+    ReplaceSection(section);
     m_detail->moveCursor(QTextCursor::End);
     m_place->setFocus(Qt::OtherFocusReason);
     m_place->selectAll();
 }
 
-bool CDlg_SendCall::SettlePhoneChanges(Person& person) {
-    Environment& env = Host().Env();
-    const std::string values[] = {SelectedAreaCode(*m_tel1, env),      m_tel2->Cp949Text(),  m_tel3->Cp949Text(),
-                                  SelectedMobilePrefix(*m_cell1, env), m_cell2->Cp949Text(), m_cell3->Cp949Text()};
-    std::string* stored[] = {&person.Tel1, &person.Tel2, &person.Tel3, &person.Cell1, &person.Cell2, &person.Cell3};
-    bool changed = false;
-    for (size_t i = 0; i < 6; ++i) {
-        changed = changed || values[i] != *stored[i];
-    }
-    if (!changed) {
-        return true;
-    }
-    if (Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserInfo_Changed")) != 1) {
+void CDlg_SendCall::Touched() {
+    m_taken = false;
+    emit DraftChanged();
+}
+
+bool CDlg_SendCall::HoldsUserInput() const {
+    if (!m_filled || m_taken) {
         return false;
     }
-    for (size_t i = 0; i < 6; ++i) {
-        *stored[i] = values[i];
+    return !TrimSpace(UserWords()).empty() || m_place->Cp949Text() != m_filledPlace || ShownPhones() != m_filledPhones;
+}
+
+namespace {
+constexpr const char* kPhoneNames[CDlg_SendCall::kPhoneParts] = {"report.tel1",  "report.tel2",  "report.tel3",
+                                                                 "report.cell1", "report.cell2", "report.cell3"};
+
+std::string ValueOf(const DraftValues& draft, const char* name) {
+    const auto it = draft.find(name);
+    return it == draft.end() ? std::string() : it->second;
+}
+} // namespace
+
+void CDlg_SendCall::WriteDraft(DraftValues& draft) const {
+    if (!HoldsUserInput()) {
+        return;
+    }
+    const Environment& env = const_cast<CDlg_SendCall*>(this)->Host().Env();
+    draft["report.person"] = env.SelectedPersonKey;
+    draft["report.category"] = std::to_string(env.ReportCategory);
+    draft["report.patient"] = env.PatientKey;
+    draft["report.place"] = m_place->Cp949Text();
+    draft["report.detail"] = m_detail->Cp949Text();
+    draft["report.section"] = m_section;
+    const Phones phones = ShownPhones();
+    for (size_t i = 0; i < phones.size(); ++i) {
+        draft[kPhoneNames[i]] = phones[i];
+    }
+}
+
+bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
+    if (draft.count("report.detail") == 0) {
+        return false;
+    }
+    Environment& env = Host().Env();
+    env.SelectedPersonKey = ValueOf(draft, "report.person");
+    const std::string category = ValueOf(draft, "report.category");
+    env.ReportCategory = category.size() == 1 && category[0] >= '0' && category[0] <= '5'
+                             ? category[0] - '0'
+                             : static_cast<int>(Environment::kNoCategory);
+    // Laid out for the person as on a first showing, then everything of the draft put back over it.
+    m_filled = false;
+    Refresh();
+    env.PatientKey = ValueOf(draft, "report.patient");
+    m_patients->setCurrentIndex(std::max(PatientPosition(), 0));
+    m_place->SetCp949Text(ValueOf(draft, "report.place"));
+    Phones phones;
+    for (size_t i = 0; i < phones.size(); ++i) {
+        phones[i] = ValueOf(draft, kPhoneNames[i]);
+    }
+    ShowPhones(phones);
+    m_section = ValueOf(draft, "report.section");
+    m_detail->SetCp949Text(ValueOf(draft, "report.detail"));
+    m_detail->moveCursor(QTextCursor::End);
+    m_taken = false;
+    m_filled = true; // kept even when nobody is stored to show it for yet
+    return true;
+}
+
+void CDlg_SendCall::SettlePhoneChanges(Person& person) {
+    Environment& env = Host().Env();
+    const Phones shown = ShownPhones();
+    std::string* stored[] = {&person.Tel1, &person.Tel2, &person.Tel3, &person.Cell1, &person.Cell2, &person.Cell3};
+    bool changed = false;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        changed = changed || shown[i] != *stored[i];
+    }
+    // No: the report goes with the numbers shown, and the stored person stays as it is.
+    if (!changed || Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserInfo_Changed")) != 1) {
+        return;
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+        *stored[i] = shown[i];
     }
     if (!env.SavePersons()) {
         Host().ShowMessage(env.GetText("MESSAGE", "MSG_UserInfo_ChangeFail"));
     }
-    return true;
+    // What is stored now is what the page filled in.
+    m_filledPhones = shown;
 }
 
 void CDlg_SendCall::Send() {
@@ -409,9 +585,10 @@ void CDlg_SendCall::Send() {
         return;
     }
     Person* person = SelectedPerson();
-    if (!person || !SettlePhoneChanges(*person)) {
+    if (!person) {
         return;
     }
+    SettlePhoneChanges(*person);
     const std::string& ssn = person->Ssn;
     CDlgCallConfirm confirm(window());
     const int answer = confirm.Show(
@@ -423,6 +600,9 @@ void CDlg_SendCall::Send() {
         return;
     }
     if (SendReport() == 1) {
+        // Taken: the draft file goes; the page keeps showing the report until the user changes something.
+        m_taken = true;
+        emit DraftChanged();
         Host().ShowMessage(env.GetText("MESSAGE", "MSG_SendCall_Success"));
     }
 }
@@ -438,19 +618,22 @@ int CDlg_SendCall::SendReport() {
     fields.zip = person->Zip;
     fields.addr1 = person->Addr1;
     fields.addr2 = person->Addr2;
-    fields.tel1 = person->Tel1;
-    fields.tel2 = person->Tel2;
-    fields.tel3 = person->Tel3;
-    fields.cell1 = person->Cell1;
-    fields.cell2 = person->Cell2;
-    fields.cell3 = person->Cell3;
+    // The phones to call back are those on the page, stored or not.
+    const Phones phones = ShownPhones();
+    fields.tel1 = phones[0];
+    fields.tel2 = phones[1];
+    fields.tel3 = phones[2];
+    fields.cell1 = phones[3];
+    fields.cell2 = phones[4];
+    fields.cell3 = phones[5];
     fields.email = person->Email;
     fields.localIp = m_localIp;
     fields.place = m_place->Cp949Text();
     fields.detail = m_detail->Cp949Text();
     fields.title = m_reportTitle;
     Announce(QStringLiteral("신고를 보내고 있습니다."));
-    const auto reply = RunTransaction(Host(), ReportRequest(fields), WorkCode::kReport, "MSG_SendCall_NetworkFailure");
+    const auto reply = RunTransaction(Host(), ReportRequest(fields), WorkCode::kReport, "MSG_SendCall_NetworkFailure",
+                                      "MSG_SendCall_Refused");
     return reply ? CheckReportResult(*reply) : 0;
 }
 

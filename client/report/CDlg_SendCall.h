@@ -23,11 +23,16 @@ public:
 
     CDlg_SendCall(PageHost& host, QWidget* parent);
 
-    // Lays the page out anew from the stored persons and the shared choices; runs whenever the page is shown.
+    static constexpr int kPhoneParts = 6;
+
+    // Lays the page out anew from the stored persons and the shared choices; runs whenever the page switch
+    // shows it. The report being written stays: the first showing, or another person, fills in the person's
+    // place and phones; the user's own words are never replaced.
     void Refresh();
     void SelectPerson(int index);
     void ChooseCategory(int category);
-    // The patient list's choice was changed by the user.
+    // The patient list's choice was made by the user (the list closed on it, Enter, or the focus left the list):
+    // only the patient section of the detail is written anew.
     void ChoosePatient();
     // The send button: checks, the phone question, the confirmation, the report, its outcome.
     void Send();
@@ -42,20 +47,39 @@ public:
     const std::string& LocalIp() const { return m_localIp; }
     int PersonsShown() const { return m_personCount; }
 
+    void WriteDraft(DraftValues& draft) const override;
+    bool ReadDraft(const DraftValues& draft) override;
+
 protected:
     void Build() override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    using Phones = std::array<std::string, kPhoneParts>;
+
     Person* SelectedPerson();
-    void FillFromSelectedPerson();
+    // The person's address, case notes and phones. The place follows the person while it holds what was filled
+    // in; a place the user wrote stays. With `keepTypedPhones`, phones the user changed stay too.
+    void FillFromSelectedPerson(bool keepTypedPhones = false);
     void ApplyCategory();
     void ShowPlaceAndDetail(bool shown);
-    // Replaces the whole detail text; the caret goes to its end and the focus to the place, all selected.
-    void PutDetail(const std::string& text);
+    // Puts `section` in place of the generated section of the detail, keeping the user's words.
+    void ReplaceSection(const std::string& section);
+    // The same for a category; the caret goes to the end and the focus to the place, all selected.
+    void PutSection(const std::string& section);
     std::string ComposePatientSection();
-    // True when the user wants to go on with the send (phones unchanged, or changed and answered yes).
-    bool SettlePhoneChanges(Person& person);
+    std::string UserWords() const;
+    Phones ShownPhones() const;
+    void ShowPhones(const Phones& phones);
+    int PatientPosition() const;
+    void CommitPatient();
+    // The user changed something of the report: the draft file follows.
+    void Touched();
+    // Something of the user's own is on the page that is not yet with the centre.
+    bool HoldsUserInput() const;
+    // Asks about phones that differ from the stored ones; stores them when wanted. The report goes either way.
+    void SettlePhoneChanges(Person& person);
 
     std::array<CXButton*, kMaxPersons> m_personTabs{};
     std::array<CXButton*, kCategoryCount> m_categoryTabs{};
@@ -80,4 +104,12 @@ private:
     std::string m_localIp;
     bool m_typeSelect = true; // the type-select picture stands where place and detail go
     bool m_sending = false;
+
+    // What was filled in from the person, to tell it from what the user typed.
+    bool m_filled = false;
+    std::string m_filledKey;
+    std::string m_filledPlace;
+    Phones m_filledPhones;
+    std::string m_section; // the generated patient section at the start of the detail
+    bool m_taken = false;  // the centre took the report and nothing changed since
 };

@@ -114,9 +114,27 @@ void CDlg_UserInformation::Build() {
                     {225, 396, 674, 20}))
         ->ReadBefore(m_back);
 
+    // Six digits complete the front part: the focus moves on, and digits typed or pasted past them follow it.
+    HandleOverflowItself(m_ssn1);
+    connect(m_ssn1, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() == kSsnFrontDigits && m_ssn1->cursorPosition() == kSsnFrontDigits) {
+            MoveOnToBackNumber({});
+        }
+    });
+    connect(m_ssn1, &CXEdit::Overflowed, this, &CDlg_UserInformation::MoveOnToBackNumber);
+    // What the user does here reaches the draft file.
+    for (CXEdit* edit : findChildren<CXEdit*>()) {
+        connect(edit, &QLineEdit::textEdited, this, &PageDialog::DraftChanged);
+    }
+    connect(m_caseNote, &QPlainTextEdit::textChanged, this, &PageDialog::DraftChanged);
+    connect(m_tel1, &QComboBox::activated, this, &PageDialog::DraftChanged);
+    connect(m_cell1, &QComboBox::activated, this, &PageDialog::DraftChanged);
     connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
     connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(PageHost::kSelectUserPage); });
-    connect(m_clear, &QPushButton::clicked, this, &CDlg_UserInformation::ClearFields);
+    connect(m_clear, &QPushButton::clicked, this, [this] {
+        ClearFields();
+        emit DraftChanged();
+    });
     connect(m_save, &QPushButton::clicked, this, &CDlg_UserInformation::Save);
     connect(m_delete, &QPushButton::clicked, this, &CDlg_UserInformation::Delete);
 
@@ -152,8 +170,93 @@ void CDlg_UserInformation::showEvent(QShowEvent* event) {
     } else {
         ClearFields();
     }
+    m_entered = FieldValues();
+    if (m_registerMode == 1 && !m_restored.empty()) {
+        ShowFieldValues(m_restored);
+        m_restored.clear();
+    }
     m_delete->setVisible(m_registerMode == 0);
     m_name->setFocus(Qt::OtherFocusReason);
+    emit DraftChanged();
+}
+
+namespace {
+constexpr const char* kFieldNames[] = {"user.name",  "user.ssn1", "user.ssn2", "user.zip",   "user.addr1",
+                                       "user.addr2", "user.tel2", "user.tel3", "user.cell2", "user.cell3"};
+} // namespace
+
+DraftValues CDlg_UserInformation::FieldValues() const {
+    const Environment& env = const_cast<CDlg_UserInformation*>(this)->Host().Env();
+    const CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2, m_tel2, m_tel3, m_cell2, m_cell3};
+    DraftValues values;
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        values[kFieldNames[i]] = edits[i]->Cp949Text();
+    }
+    values["user.tel1"] = SelectedAreaCode(*m_tel1, env);
+    values["user.cell1"] = SelectedMobilePrefix(*m_cell1, env);
+    values["user.case"] = m_caseNote->Cp949Text();
+    return values;
+}
+
+void CDlg_UserInformation::ShowFieldValues(const DraftValues& values) {
+    const auto value = [&values](const char* name) {
+        const auto it = values.find(name);
+        return it == values.end() ? std::string() : it->second;
+    };
+    CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2, m_tel2, m_tel3, m_cell2, m_cell3};
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        edits[i]->SetCp949Text(value(kFieldNames[i]));
+    }
+    const Environment& env = Host().Env();
+    ShowAreaCode(*m_tel1, env, value("user.tel1"));
+    ShowMobilePrefix(*m_cell1, env, value("user.cell1"));
+    m_caseNote->SetCp949Text(value("user.case"));
+}
+
+bool CDlg_UserInformation::HasUnsavedInput() const {
+    return !isHidden() && FieldValues() != m_entered;
+}
+
+void CDlg_UserInformation::DiscardUnsaved() {
+    if (const Person* person = m_registerMode == 0 ? SelectedPerson() : nullptr) {
+        FillFrom(*person);
+    } else {
+        ClearFields();
+    }
+}
+
+void CDlg_UserInformation::WriteDraft(DraftValues& draft) const {
+    // A registration brought back from the draft file stays in it until the page shows it again.
+    if (!m_restored.empty()) {
+        DraftValues restored = m_restored;
+        draft.merge(restored);
+        return;
+    }
+    // A registration is kept while it is being typed; an edit of a stored person is asked about instead.
+    if (m_registerMode != 1 || !HasUnsavedInput()) {
+        return;
+    }
+    draft.merge(FieldValues());
+}
+
+bool CDlg_UserInformation::ReadDraft(const DraftValues& draft) {
+    if (draft.count("user.name") == 0) {
+        return false;
+    }
+    m_restored.clear();
+    for (const auto& [name, value] : draft) {
+        if (name.starts_with("user.")) {
+            m_restored[name] = value;
+        }
+    }
+    return true;
+}
+
+void CDlg_UserInformation::MoveOnToBackNumber(const QString& typedOn) {
+    m_ssn2->setFocus(Qt::OtherFocusReason);
+    if (!typedOn.isEmpty() && m_ssn1->cursorPosition() == m_ssn1->text().size()) {
+        m_ssn2->insert(typedOn);
+    }
 }
 
 Person* CDlg_UserInformation::SelectedPerson() const {
@@ -173,10 +276,10 @@ void CDlg_UserInformation::FillFrom(const Person& person) {
     m_zip->SetCp949Text(ZipForDisplay(person.Zip));
     m_addr1->SetCp949Text(person.Addr1);
     m_addr2->SetCp949Text(person.Addr2);
-    m_tel1->setCurrentIndex(env.AreaCodeIndex(person));
+    ShowAreaCode(*m_tel1, env, person.Tel1);
     m_tel2->SetCp949Text(person.Tel2);
     m_tel3->SetCp949Text(person.Tel3);
-    m_cell1->setCurrentIndex(env.MobilePrefixIndex(person));
+    ShowMobilePrefix(*m_cell1, env, person.Cell1);
     m_cell2->SetCp949Text(person.Cell2);
     m_cell3->SetCp949Text(person.Cell3);
     m_caseNote->SetCp949Text(person.CaseNote);
@@ -187,8 +290,8 @@ void CDlg_UserInformation::ClearFields() {
         edit->clear();
     }
     m_caseNote->SetCp949Text({});
-    m_tel1->setCurrentIndex(0);
-    m_cell1->setCurrentIndex(0);
+    ShowAreaCode(*m_tel1, Host().Env(), {});
+    ShowMobilePrefix(*m_cell1, Host().Env(), {});
     m_name->setFocus(Qt::OtherFocusReason);
 }
 
@@ -367,4 +470,5 @@ void CDlg_UserInformation::SearchPostalCode() {
     m_zip->SetCp949Text(ZipForDisplay(search.ChosenZip()));
     m_addr1->SetCp949Text(search.ChosenAddress());
     m_addr2->setFocus(Qt::OtherFocusReason);
+    emit DraftChanged();
 }

@@ -36,11 +36,24 @@ public:
     // 1 when the reply's "CHECKRESULT" passes; otherwise its message is shown and 0 comes back.
     int ReadRealNameResult(const std::string& reply);
 
+    // A half-done registration is kept in the draft file; unsaved registration or edits are asked about
+    // before the program ends.
+    void WriteDraft(DraftValues& draft) const override;
+    bool ReadDraft(const DraftValues& draft) override;
+    bool HasUnsavedInput() const override;
+    void DiscardUnsaved() override;
+
 protected:
     void Build() override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The page's fields by their draft names.
+    DraftValues FieldValues() const;
+    void ShowFieldValues(const DraftValues& values);
+    // The front part of the number is complete: the focus and whatever was typed on go to the back part.
+    void MoveOnToBackNumber(const QString& typedOn);
+
     Person* SelectedPerson() const;
     void FillFrom(const Person& person);
     // The input check: false after showing the first failure's message and moving the focus.
@@ -52,6 +65,8 @@ private:
     void ShowText(const char* messageKey);
 
     int m_registerMode = 1;
+    DraftValues m_entered;  // the fields as the page was entered: what counts as unchanged
+    DraftValues m_restored; // a registration from the draft file, put back when the page is next entered
     CXEdit* m_name = nullptr;
     CXEdit* m_ssn1 = nullptr;
     CXEdit* m_ssn2 = nullptr;

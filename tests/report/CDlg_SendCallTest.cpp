@@ -1,5 +1,6 @@
 #include "client/report/CDlg_SendCall.h"
 #include "client/dialogs/CDlgCallConfirm.h"
+#include "skin/CXBalloonTip.h"
 #include "skin/CXButton.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXEdit.h"
@@ -9,7 +10,9 @@
 #include "support/Layout.h"
 #include "support/RunningClient.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -66,6 +69,13 @@ protected:
         return nullptr;
     }
     void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
+    // Picks a patient as the keyboard does: the list shows the position, Enter chooses it.
+    void ChoosePatient(int position) {
+        auto* patients = Find<CXComboBox>("comboPatient");
+        patients->setFocus();
+        patients->setCurrentIndex(position);
+        QTest::keyClick(patients, Qt::Key_Return);
+    }
 
     // Presses send; the confirmation, when it comes, is looked at and answered with a key.
     void SendAndConfirm(Qt::Key key = Qt::Key_Return, std::function<void(CDlgCallConfirm&)> look = {}) {
@@ -141,15 +151,12 @@ TEST_F(SendCallTest, AMedicalReportOpensWithThePatientsSection) {
     EXPECT_EQ(Detail()->Cp949Text(), female);
     EXPECT_EQ(Edit("editPlace")->Cp949Text(), Cp949("서울시 중구 세종대로 110"));
 
-    // Another patient: the section is rebuilt for them, replacing what was typed.
+    // Another patient: the section is rebuilt for them.
     auto* patients = Find<CXComboBox>("comboPatient");
     ASSERT_EQ(patients->count(), 3);
-    const int hong = patients->findText(QStringLiteral("홍길동"));
-    patients->setCurrentIndex(hong);
-    emit patients->activated(hong);
+    ChoosePatient(patients->findText(QStringLiteral("홍길동")));
     EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항] - 80.01.01(생)  . 남자\r\n"));
-    patients->setCurrentIndex(2);
-    emit patients->activated(2);
+    ChoosePatient(2);
     EXPECT_EQ(patients->currentText(), QStringLiteral("기타환자"));
     EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항]\r\n"));
 
@@ -205,40 +212,70 @@ TEST_F(SendCallTest, AReportGoesOutAsTypedAfterTheConfirmationAndIsAccepted) {
     EXPECT_EQ(Reports(), 1u);
 }
 
-TEST_F(SendCallTest, ChangedPhonesAreAskedAboutAndKeptOnlyWhenWanted) {
+TEST_F(SendCallTest, ChangedPhonesAreAskedAboutAndTheReportGoesWithTheShownNumbersEitherWay) {
     Start();
     Click(PersonTab("홍길동"));
     Click(Tab("tabRescue"));
     Detail()->SetCp949Text(Cp949("갇혔어요"));
     Edit("editTel2")->SetCp949Text("999");
+    const std::filesystem::path store = client->folder.dir.Path() / "Person.std";
+    const std::string storedBefore = client->folder.dir.Read("Person.std");
 
-    client->prompts.answer = 2; // no: nothing is sent, nothing stored
+    client->prompts.answer = 2; // no: the report goes with the number shown, nothing is stored
+    centre.QueueBody(kAccepted);
     SendAndConfirm();
-    EXPECT_FALSE(confirmationSeen);
-    EXPECT_EQ(Reports(), 0u);
-    EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_UserInfo_Changed")});
+    EXPECT_TRUE(confirmationSeen);
+    ASSERT_EQ(Reports(), 1u);
+    EXPECT_NE(Sent().find("<TEL1> 02</TEL1><TEL2> 999</TEL2><TEL3> 5678</TEL3>"), std::string::npos);
+    EXPECT_NE(Sent().find("<PHONE> --</PHONE>"), std::string::npos) << "no mobile number: two hyphens";
+    EXPECT_EQ(client->folder.dir.Read("Person.std"), storedBefore);
+    EXPECT_EQ(client->Env().PersonMap().Find("8001011234567")->get()->Tel2, "1234");
+    EXPECT_EQ(Shown(),
+              (std::vector<std::string>{client->Text("MSG_UserInfo_Changed"), client->Text("MSG_SendCall_Success")}));
 
     client->prompts.answer = 1; // yes: stored, and the report carries the new number
     centre.QueueBody(kAccepted);
     SendAndConfirm();
-    ASSERT_EQ(Reports(), 1u);
+    ASSERT_EQ(Reports(), 2u);
     EXPECT_NE(Sent().find("<TEL2> 999</TEL2>"), std::string::npos);
-    EXPECT_NE(Sent().find("<PHONE> --</PHONE>"), std::string::npos) << "no mobile number: two hyphens";
     Environment reread(client->folder.Folder());
     EXPECT_EQ(reread.PersonMap().Find("8001011234567")->get()->Tel2, "999");
 
     // A store that cannot be written (a folder stands in its place): its message, and the report still goes.
     Edit("editTel3")->SetCp949Text("1111");
-    const std::filesystem::path store = client->folder.dir.Path() / "Person.std";
     std::filesystem::remove(store);
     std::filesystem::create_directory(store);
     centre.QueueBody(kAccepted);
     SendAndConfirm();
     std::filesystem::remove(store);
-    EXPECT_EQ(Reports(), 2u);
+    EXPECT_EQ(Reports(), 3u);
     EXPECT_NE(Sent().find("<TEL3> 1111</TEL3>"), std::string::npos);
     const auto texts = Shown();
     EXPECT_NE(std::find(texts.begin(), texts.end(), client->Text("MSG_UserInfo_ChangeFail")), texts.end());
+}
+
+// A stored code the lists do not know is shown and sent as it is, and is no change to ask about.
+TEST_F(SendCallTest, AStoredCodeOutsideTheListsIsShownAndSentAsItIs) {
+    Person internet = MakePerson("홍길동", "8001011234567", "서울", "");
+    internet.Tel1 = "070";
+    internet.Cell1 = "0130";
+    internet.Cell2 = "12";
+    internet.Cell3 = "34";
+    Start({internet, TwoPersons()[0]});
+    EXPECT_EQ(Find<CXComboBox>("comboTel1")->currentText(), QStringLiteral("070"));
+    EXPECT_EQ(Find<CXComboBox>("comboCell1")->currentText(), QStringLiteral("0130"));
+    Click(Tab("tabFire"));
+    Detail()->SetCp949Text(Cp949("연기"));
+    centre.QueueBody(kAccepted);
+    SendAndConfirm();
+    ASSERT_EQ(Reports(), 1u);
+    EXPECT_NE(Sent().find("<TEL1> 070</TEL1>"), std::string::npos);
+    EXPECT_NE(Sent().find("<PHONE> 0130-12-34</PHONE>"), std::string::npos);
+    EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_SendCall_Success")});
+    // Another person's phones replace the entry: it belonged to the first person only.
+    Click(PersonTab("김영희"));
+    EXPECT_EQ(Find<CXComboBox>("comboTel1")->count(), 17);
+    EXPECT_EQ(Find<CXComboBox>("comboTel1")->currentText(), QStringLiteral("서울(02)"));
 }
 
 TEST_F(SendCallTest, EveryFailureIsToldAndThePageKeepsWhatWasTyped) {
@@ -254,6 +291,7 @@ TEST_F(SendCallTest, EveryFailureIsToldAndThePageKeepsWhatWasTyped) {
     const std::string refused = Cp949("점검 중입니다");
     centre.QueueBody("<WORK>999</WORK><COMENT>" + refused + "</COMENT><RESULT>" + Cp949("성공") + "</RESULT>");
     centre.QueueBody("<WORK>111</WORK><RESULT>" + Cp949("실패") + "</RESULT>");
+    centre.QueueBody("<WORK>999</WORK><COMENT></COMENT>");
     ScriptedCentre::Reply closing;
     closing.mode = ScriptedCentre::Reply::Mode::CloseMidBody;
     closing.body = kAccepted;
@@ -261,9 +299,9 @@ TEST_F(SendCallTest, EveryFailureIsToldAndThePageKeepsWhatWasTyped) {
     ScriptedCentre::Reply silent;
     silent.mode = ScriptedCentre::Reply::Mode::NeverAnswer;
     centre.Queue(silent);
-    const std::vector<std::string> expected = {refused, client->Text("MSG_SendCall_Failure"),
-                                               client->Text("MSG_SendCall_NetworkFailure"),
-                                               client->Text("MSG_SendCall_NetworkFailure")};
+    const std::vector<std::string> expected = {
+        refused, client->Text("MSG_SendCall_Failure"), client->Text("MSG_SendCall_Refused"),
+        client->Text("MSG_SendCall_NetworkFailure"), client->Text("MSG_SendCall_NetworkFailure")};
     for (const std::string& message : expected) {
         client->prompts.shown.clear();
         SendAndConfirm();
@@ -310,6 +348,100 @@ TEST_F(SendCallTest, TheWindowLivesDuringTheExchangeAndTakesNoSecondReport) {
     EXPECT_EQ(Reports(), 1u);
     EXPECT_EQ(Shown(), std::vector<std::string>{client->Text("MSG_SendCall_NetworkFailure")});
     centre.Release();
+}
+
+// What the user typed is theirs: no window event, page switch, category, patient or person replaces it.
+TEST_F(SendCallTest, TheReportBeingWrittenOutlivesWindowEventsPageSwitchesAndEveryChoice) {
+    Start();
+    Click(PersonTab("김영희"));
+    Click(Tab("tabEmergency"));
+    const std::string kimSection = Detail()->Cp949Text();
+    CXEdit* place = Edit("editPlace");
+    place->setFocus();
+    place->selectAll();
+    QTest::keyClicks(place, "Exit 3");
+    Detail()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(Detail(), "not breathing");
+    Edit("editCell2")->selectAll();
+    QTest::keyClicks(Edit("editCell2"), "1111");
+    auto* patients = Find<CXComboBox>("comboPatient");
+    const auto page = [&] {
+        return std::vector<std::string>{place->Cp949Text(),
+                                        Detail()->Cp949Text(),
+                                        Edit("editCell2")->Cp949Text(),
+                                        Find<CXComboBox>("comboCell1")->currentText().toStdString(),
+                                        std::to_string(patients->currentIndex()),
+                                        std::to_string(client->Env().ReportCategory)};
+    };
+    const std::vector<std::string> typed = page();
+    EXPECT_EQ(typed[1], kimSection + "not breathing");
+
+    MainDialog& window = client->Window();
+    window.hide();
+    window.show();
+    EXPECT_EQ(page(), typed) << "shown again";
+    window.showMinimized();
+    QApplication::processEvents();
+    window.showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(page(), typed) << "minimised and restored";
+    client->app->ChangePage(MainDialog::kHistoryPage);
+    Click(window.ButtonAt(MainDialog::kReport));
+    EXPECT_EQ(page(), typed) << "the history page and back";
+
+    // A category switch replaces only the patient section.
+    Click(Tab("tabFire"));
+    EXPECT_EQ(Detail()->Cp949Text(), "not breathing");
+    Click(Tab("tabEmergency"));
+    EXPECT_EQ(Detail()->Cp949Text(), kimSection + "\r\nnot breathing");
+
+    // Arrow keys look through the patients; Enter chooses, and only the section changes.
+    patients->setFocus();
+    const int hong = patients->findText(QStringLiteral("홍길동"));
+    QTest::keyClick(patients, hong < patients->currentIndex() ? Qt::Key_Up : Qt::Key_Down);
+    EXPECT_EQ(patients->currentText(), QStringLiteral("홍길동"));
+    EXPECT_EQ(Detail()->Cp949Text(), kimSection + "\r\nnot breathing");
+    EXPECT_EQ(QApplication::focusWidget(), patients);
+    QTest::keyClick(patients, Qt::Key_Return);
+    EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항] - 80.01.01(생)  . 남자\r\n") + "not breathing");
+    // The open list chooses when it closes on an entry.
+    patients->setFocus();
+    patients->showPopup();
+    patients->view()->setCurrentIndex(patients->model()->index(2, 0));
+    QTest::keyClick(patients->view(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(Detail()->Cp949Text(), Cp949("[환자관련사항]\r\n") + "not breathing");
+
+    // Another person brings their phones; the place and the words stay.
+    Click(PersonTab("홍길동"));
+    EXPECT_EQ(place->Cp949Text(), "Exit 3");
+    EXPECT_EQ(Edit("editCell2")->Cp949Text(), "");
+    EXPECT_NE(Detail()->Cp949Text().find("not breathing"), std::string::npos);
+}
+
+// Too much pasted keeps what fits, and the field's balloon says how much fits.
+TEST_F(SendCallTest, AnOverlongPasteKeepsWhatFitsAndTheBalloonSaysTheLimit) {
+    Start();
+    Click(Tab("tabEtc"));
+    CXEdit* place = Edit("editPlace");
+    place->clear();
+    place->setFocus();
+    QApplication::clipboard()->setText(QString(30, QChar(u'가')));
+    QTest::keySequence(place, QKeySequence::Paste);
+    EXPECT_EQ(place->text(), QString(25, QChar(u'가'))) << "50 bytes: 25 Hangul syllables";
+    QTest::qWait(1);
+    QString limit = ToUi(client->Text("MSG_InputLimit"));
+    limit.replace(QLatin1String("%1"), QStringLiteral("25")).replace(QLatin1String("%2"), QStringLiteral("50"));
+    ASSERT_NE(page->ToolTip(), nullptr);
+    EXPECT_EQ(page->ToolTip()->ShownText(), limit);
+    EXPECT_TRUE(page->ToolTip()->isVisible());
+
+    Detail()->SetCp949Text("words ");
+    Detail()->setFocus();
+    Detail()->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QString(3000, QLatin1Char('x')));
+    QTest::keySequence(Detail(), QKeySequence::Paste);
+    EXPECT_EQ(Detail()->Cp949Text(), "words " + std::string(1994, 'x'));
 }
 
 TEST_F(SendCallTest, NeverMoreThanFourTabs) {

@@ -1,5 +1,6 @@
 // The person pages of a started client, driven through their real widgets against the scripted centre, with
 // the real cipher library and person file.
+#include "client/app/MainDialog.h"
 #include "client/dialogs/CDlgZip.h"
 #include "client/users/CDlg_SelectUser.h"
 #include "client/users/CDlg_UserInformation.h"
@@ -13,6 +14,8 @@
 #include "users/PageInput.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QTest>
 #include <QTimer>
@@ -184,6 +187,65 @@ TEST_F(UserPagesTest, ARefusedCheckEmptiesTheIdentityOrBringsBackTheStoredPerson
     EXPECT_EQ(QStringLiteral("12"), Edit("editAddr2")->text());
     EXPECT_EQ(QStringLiteral("111 - 070"), Edit("editZip")->text());
     EXPECT_EQ(Cp949("홍길동"), Stored(kNumber)->Name);
+}
+
+// A number typed or pasted in one go fills both parts; the focus follows the digits.
+TEST_F(UserPagesTest, AWholeNumberTypedInOneGoFillsBothParts) {
+    Start();
+    Open();
+    Type(Edit("editSsn1"), QStringLiteral("8001011234567"));
+    QApplication::processEvents();
+    EXPECT_EQ(Edit("editSsn1")->text(), QStringLiteral("800101"));
+    EXPECT_EQ(Edit("editSsn2")->text(), QStringLiteral("1234567"));
+    EXPECT_EQ(QApplication::focusWidget(), Edit("editSsn2"));
+
+    Edit("editSsn1")->clear();
+    Edit("editSsn2")->clear();
+    Edit("editSsn1")->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("8503152345678"));
+    QTest::keySequence(Edit("editSsn1"), QKeySequence::Paste);
+    QApplication::processEvents();
+    EXPECT_EQ(Edit("editSsn1")->text(), QStringLiteral("850315"));
+    EXPECT_EQ(Edit("editSsn2")->text(), QStringLiteral("2345678"));
+}
+
+// A registration or an edit under way survives window events, and ending the program asks before losing it.
+TEST_F(UserPagesTest, UnsavedInputSurvivesWindowEventsAndEndingAsksFirst) {
+    Start({MakePerson(kNumber, "홍길동")});
+    Open();
+    Fill(QStringLiteral("김영희"), QStringLiteral("850315"), QStringLiteral("2345678"));
+    MainDialog& window = client->Window();
+    window.showMinimized();
+    QApplication::processEvents();
+    window.showNormal();
+    window.hide();
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(Edit("editName")->text(), QStringLiteral("김영희"));
+    EXPECT_EQ(Edit("editSsn2")->text(), QStringLiteral("2345678"));
+
+    const std::string question = client->Text("MSG_Exit_Unsaved");
+    client->prompts.answer = 2; // stay
+    QTest::mouseClick(window.ButtonAt(MainDialog::kEnd), Qt::LeftButton);
+    EXPECT_EQ(LastShown(), question);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(Edit("editName")->text(), QStringLiteral("김영희"));
+    QCloseEvent close;
+    QApplication::sendEvent(&window, &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_TRUE(window.isVisible());
+
+    // An edit of a stored person asks too; with nothing changed the program ends at once.
+    Open(kNumber);
+    Edit("editAddr2")->setText(QStringLiteral("34"));
+    client->prompts.shown.clear();
+    QTest::mouseClick(window.ButtonAt(MainDialog::kEnd), Qt::LeftButton);
+    EXPECT_EQ(LastShown(), question);
+    Edit("editAddr2")->setText(QStringLiteral("12"));
+    client->prompts.shown.clear();
+    QTest::mouseClick(window.ButtonAt(MainDialog::kEnd), Qt::LeftButton);
+    EXPECT_TRUE(client->prompts.shown.empty());
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(UserPagesTest, EditingKeepsTheIdentityWithoutAskingAndANewNumberMovesThePerson) {

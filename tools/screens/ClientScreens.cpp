@@ -4,6 +4,7 @@
 //   halvren_screens <program folder of the build> <output folder> <centre host:port>
 
 #include "client/app/ClientApp.h"
+#include "client/app/DraftKeeper.h"
 #include "client/app/MainDialog.h"
 #include "client/dialogs/CDlgZip.h"
 #include "client/env/Environment.h"
@@ -224,6 +225,44 @@ void Report(const Installation& installation, Shots& shots) {
     app->Exit();
 }
 
+// A report being written when the client was ended, and the next start's offer to continue it; yes brings the
+// report page back as it was.
+void DraftOffer(const Installation& installation, Shots& shots) {
+    {
+        auto app = installation.Start();
+        if (!app) {
+            shots.ok = false;
+            return;
+        }
+        auto* page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(MainDialog::kReportPage));
+        page->ChooseCategory(Environment::kRescue);
+        page->findChild<CXEdit*>(QStringLiteral("editPlace"))
+            ->SetCp949Text(platform::Cp949Of("한강공원 잠실 지구 선착장"));
+        auto* detail = page->findChild<CXTextEdit*>(QStringLiteral("editDetail"));
+        detail->SetCp949Text(platform::Cp949Of("사람이 물에 빠졌습니다.\r\n구명조끼를 입지 않았습니다."));
+        emit page->DraftChanged();
+        if (!app->MainWindow()->Draft().SaveNow()) {
+            std::fprintf(stderr, "screens: the draft was not written\n");
+            shots.ok = false;
+        }
+        app->Exit();
+    }
+    QTimer::singleShot(50, [&shots] {
+        QWidget* offer = QApplication::activeModalWidget();
+        shots.Save(offer, "msgbox_draft_offer.png");
+        if (auto* box = qobject_cast<QDialog*>(offer)) {
+            box->done(1);
+        }
+    });
+    auto app = installation.Start();
+    if (!app) {
+        shots.ok = false;
+        return;
+    }
+    shots.Save(app->MainWindow(), "main_report_draft_continued.png");
+    app->Exit();
+}
+
 // The history page of a person who has reported twice, the older report picked. The reports are sent to the
 // stand-in first, as the report page sends them.
 void HistoryWithReports(const fs::path& dist, const std::string& centre, Shots& shots) {
@@ -294,6 +333,7 @@ int main(int argc, char** argv) {
     FirstStart(installation, shots);
     Persons(installation, shots);
     Report(installation, shots);
+    DraftOffer(installation, shots);
     HistoryWithReports(argv[1], argv[3], shots);
     return shots.ok ? 0 : 1;
 }
