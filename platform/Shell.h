@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// Opens an address in the desktop's browser. False when no opener could be started.
+// Opens an address in the browser of $BROWSER, or else the desktop's. False when no opener could be started
+// or one reported within two seconds that it failed; blocks that long at most.
 bool OpenAddress(const std::string& address);
 
 // Opens a file as the desktop does for its type, or with the program `opener` when one is given (called with
