@@ -43,6 +43,7 @@ stop_all() {
 trap stop_all EXIT
 trap 'interrupted=1; exit 0' INT
 trap 'exit 143' TERM
+trap 'exit 129' HUP
 
 # Builds only what runs here (the client, the updater, the cipher library, the stand-ins): no tests, no
 # benchmarks. The build tool shows how far it is.
@@ -117,7 +118,7 @@ free_port() {
 
 if [ "$headless" = 1 ]; then
     if (exec 3<>"/dev/tcp/127.0.0.1/$viewer_port") 2>/dev/null; then
-        echo "Port $viewer_port on 127.0.0.1 is taken, so the browser viewer cannot start there; stop what uses it."
+        echo "Port $viewer_port on 127.0.0.1 is taken, so the browser viewer cannot start there: stop what uses it, or take another port, e.g. HALVREN_VIEWER_PORT=6081 make run."
         exit 1
     fi
     number=99
@@ -126,8 +127,9 @@ if [ "$headless" = 1 ]; then
     done
     # The client's window is 1024 x 750, centred for a 768-line screen: a larger screen only adds black
     # around it in the viewer.
-    # In a session of its own, so that Ctrl+C in the terminal reaches it only through stop_all, after the client.
-    setsid Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+    # In a session of its own, so that Ctrl+C in the terminal reaches it only through stop_all, after the
+    # client; and ended with this script however it ends.
+    setsid setpriv --pdeathsig TERM Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 1 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && break

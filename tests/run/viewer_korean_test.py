@@ -7,7 +7,8 @@ the whole client shows without scrolling, and registers 홍길동 as a person wo
 input method delivers it (composition, then the committed text), the number in plain keys, 사직동 pasted into
 the postal search. The centre stand-in's log must show that search finding codes and the real-name check
 (work code 004) answering that the name matches the register for that number, which it does only when the
-name arrived as 홍길동.
+name arrived as 홍길동. Then a fire is reported with a composed description, which the dispatcher's view must
+show. Before all that, 도움말 must leave the browser alone on the virtual display and say the address.
 """
 import base64
 import json
@@ -191,6 +192,13 @@ def run(work):
             raise Failure("the client does not fit the browser window: shown %dx%d, scrolling %s" %
                           (fit[2], fit[3], "needed" if not fit[1] else "not needed"))
 
+        # 도움말 opens no browser on the virtual display: the address goes to the terminal and the client's box.
+        page.click(875, 690)
+        help_line = "Help page: open http://%s/Morvane/vesk/Help/help.jsp in your browser." % centre
+        wait_for("help address on the terminal", lambda: help_line in open(run_log.name).read(), 10)
+        time.sleep(1)
+        page.key("Enter", "Enter", 13, text="\r")
+
         # No person yet: 사용자 등록하기, then the registration page.
         page.click(511, 362)
         page.click(578, 137)
@@ -225,8 +233,23 @@ def run(work):
         if checked.group(1) != "1":
             raise Failure("the real-name check answered %s, not 1: the name did not arrive as 홍길동"
                           % checked.group(1))
+
+        # Not another person; the report page: 화재, a composed description, 신고하기, and yes in the confirmation.
+        time.sleep(1)
+        page.key("Enter", "Enter", 13, text="\r")
+        time.sleep(1)
+        page.click(210, 337)
+        page.click(600, 483)
+        page.compose([["ㅇ", "여", "연"], ["ㄱ", "기"]])
+        page.click(510, 578)
+        time.sleep(1)
+        page.key("Enter", "Enter", 13, text="\r")
+        wait_for("report in the centre's log", lambda: re.search(r"-> 111 ", open(centre_log).read()), 15)
+        view = urllib.request.urlopen("http://%s/" % centre, timeout=10).read().decode("utf-8", "replace")
+        if "연기" not in view:
+            raise Failure("the dispatcher's view does not show the description 연기")
         print("viewer: 홍길동 composed and 사직동 pasted reached the centre through headless Chromium "
-              "(client shown at %dx%d in a %dx%d window)" % (fit[2], fit[3], WIDTH, HEIGHT))
+              "and a report described as 연기 was taken (client shown at %dx%d in a %dx%d window)" % (fit[2], fit[3], WIDTH, HEIGHT))
         return True
     except Failure as e:
         print("FAIL: " + str(e))
