@@ -136,6 +136,8 @@ if [ "$headless" = 1 ]; then
         sleep 0.1
     done
     export DISPLAY=":$number"
+    # Keys without symbols: where x11vnc puts the characters the keymap lacks (every Hangul syllable).
+    spare_keys=$(xmodmap -pke 2>/dev/null | awk '$2 > 8 && NF <= 3' | wc -l)
     password=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 8)
     x11vnc -storepasswd "$password" "$run/vnc.pass" >/dev/null 2>&1
     vnc_port=$(free_port 5900)
@@ -147,6 +149,7 @@ if [ "$headless" = 1 ]; then
     rm -rf "$web"
     mkdir -p "$web"
     cp scripts/viewer/index.html scripts/viewer/viewer.js "$web/"
+    echo "$spare_keys $(tr -dc 'a-z0-9' </dev/urandom 2>/dev/null | head -c 12)" >"$web/keys.txt"
     ln -s /usr/share/novnc/core "$web/core"
     ln -s /usr/share/novnc/vendor "$web/vendor"
     websockify --web "$web" "127.0.0.1:$viewer_port" "127.0.0.1:$vnc_port" >"$run/viewer.log" 2>&1 &

@@ -1,7 +1,7 @@
 // The browser viewer of the virtual display: noVNC's client, with one addition. A browser hands the text of
 // an input method (Korean, for every name and description in Halvren) and of a paste only as text, never as
-// keys, so noVNC's own keyboard drops it. Here that text becomes Unicode keysyms, which the VNC server
-// adds to the display's keymap and the client's field receives as typed characters.
+// keys, so noVNC's own keyboard drops it. Here that text becomes Unicode keysyms, which the VNC server puts on
+// spare keys of the display and the client's field receives as typed characters.
 import RFB from './core/rfb.js';
 import Keyboard from './core/input/keyboard.js';
 import KeyTable from './core/input/keysym.js';
@@ -53,24 +53,67 @@ screen.addEventListener('pointerdown', (e) => {
     setTimeout(focusKeys, 0);
 }, true);
 
-// Types text into the focused field of the remote display, one Unicode keysym a character. A line break is
-// Return; other control characters are dropped, as no field takes them.
-function typeText(text) {
-    for (const ch of text.replace(/\r\n?/g, '\n')) {
-        const cp = ch.codePointAt(0);
-        let keysym;
-        if (ch === '\n') {
-            keysym = KeyTable.XK_Return;
-        } else if (ch === '\t') {
-            keysym = KeyTable.XK_Tab;
-        } else if (cp < 0x20 || cp === 0x7f) {
-            continue;
-        } else {
-            keysym = keysyms.lookup(cp);
-        }
-        rfb.sendKey(keysym, null, true);
-        rfb.sendKey(keysym, null, false);
+function keysymOf(ch) {
+    const cp = ch.codePointAt(0);
+    if (ch === '\n') {
+        return KeyTable.XK_Return;
     }
+    if (ch === '\t') {
+        return KeyTable.XK_Tab;
+    }
+    if (cp < 0x20 || cp === 0x7f) {
+        return null;
+    }
+    return keysyms.lookup(cp);
+}
+
+// A character beyond Latin-1 (every Hangul syllable) has no key on the virtual display: the VNC server puts
+// it on one of the display's few spare keys. Once those are taken it starts to hand keys on to other
+// characters, and the client, which keeps its picture of the keys, may then type a wrong one. So the
+// different such characters of a run are counted here, for every page of the run, and a text that needs
+// more than the spare keys is refused whole and said, with the text kept for the user, never typed wrong.
+let spareKeys = 0;
+let runId = '';
+let used = new Set();
+fetch('keys.txt', { cache: 'no-store' }).then((r) => r.text()).then((text) => {
+    const [count, id] = text.trim().split(' ');
+    spareKeys = Math.max(0, (parseInt(count, 10) || 0) - 2);
+    runId = id || '';
+    used = new Set(JSON.parse(localStorage.getItem('halvren-keys-' + runId) || '[]'));
+}).catch(() => {
+    spareKeys = 0;
+});
+
+// Types text into the focused field of the remote display, one keysym a character. A line break is Return;
+// other control characters are dropped, as no field takes them. False, with nothing typed, when the text
+// needs more spare keys than are left.
+function typeText(text) {
+    text = text.replace(/\r\n?/g, '\n');
+    const fresh = new Set();
+    for (const ch of text) {
+        if (ch.codePointAt(0) > 0xff && !used.has(ch)) {
+            fresh.add(ch);
+        }
+    }
+    if (used.size + fresh.size > spareKeys) {
+        sendText.value = text;
+        say('Not typed: this virtual display takes only ' + spareKeys + ' different Korean characters in one ' +
+            'run, and ' + used.size + ' are used. The text is kept in "Text to type"; stop make run, start ' +
+            'it again, and type it there.');
+        return false;
+    }
+    if (fresh.size > 0) {
+        fresh.forEach((ch) => used.add(ch));
+        localStorage.setItem('halvren-keys-' + runId, JSON.stringify([...used]));
+    }
+    for (const ch of text) {
+        const keysym = keysymOf(ch);
+        if (keysym !== null) {
+            rfb.sendKey(keysym, null, true);
+            rfb.sendKey(keysym, null, false);
+        }
+    }
+    return true;
 }
 
 // Ordinary keys go through noVNC's keyboard as before. Keys that belong to the input method, and the paste
@@ -112,8 +155,9 @@ keys.addEventListener('compositionupdate', (e) => {
 });
 keys.addEventListener('compositionend', (e) => {
     composing = false;
-    say('Typed: ' + e.data);
-    typeText(e.data || '');
+    if (typeText(e.data || '')) {
+        say('Typed: ' + e.data);
+    }
     // Emptied once the browser is done with this composition, before it starts the next one.
     setTimeout(() => {
         if (!composing) {
@@ -140,8 +184,9 @@ keys.addEventListener('paste', (e) => {
 
 // For a browser that refuses to paste into the page: the text is written here, then typed into Halvren.
 sendButton.addEventListener('click', () => {
-    typeText(sendText.value);
-    sendText.value = '';
+    if (typeText(sendText.value)) {
+        sendText.value = '';
+    }
     focusKeys();
 });
 sendText.addEventListener('keydown', (e) => {

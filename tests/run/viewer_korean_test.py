@@ -8,7 +8,8 @@ input method delivers it (composition, then the committed text), the number in p
 the postal search. The centre stand-in's log must show that search finding codes and the real-name check
 (work code 004) answering that the name matches the register for that number, which it does only when the
 name arrived as 홍길동. Then a fire is reported with a composed description, which the dispatcher's view must
-show. Before all that, 도움말 must leave the browser alone on the virtual display and say the address.
+show. Before all that, 도움말 must leave the browser alone on the virtual display and say the address; after
+it, a text with more different Korean characters than the display has spare keys for must be refused.
 """
 import base64
 import json
@@ -248,6 +249,19 @@ def run(work):
         view = urllib.request.urlopen("http://%s/" % centre, timeout=10).read().decode("utf-8", "replace")
         if "연기" not in view:
             raise Failure("the dispatcher's view does not show the description 연기")
+        # A text needing more different Korean characters than the display has spare keys for is refused
+        # whole and said: typed, its later characters would come out as others.
+        many = "".join(chr(0xAC00 + 28 * 21 * i) for i in range(19)) + "".join(chr(0xB098 + 28 * i) for i in range(21))
+        page.eval("navigator.clipboard.writeText('%s').then(() => true)" % many)
+        page.call("Input.dispatchKeyEvent", type="rawKeyDown", key="Control", code="ControlLeft",
+                  windowsVirtualKeyCode=17, modifiers=2)
+        page.key("v", "KeyV", 86, modifiers=2, commands=["paste"])
+        page.call("Input.dispatchKeyEvent", type="keyUp", key="Control", code="ControlLeft",
+                  windowsVirtualKeyCode=17)
+        said = page.eval("document.getElementById('status').textContent + '|' + "
+                         "document.getElementById('sendText').value")
+        if not said.startswith("Not typed") or not said.endswith("|" + many):
+            raise Failure("a text too long for the display's spare keys was not refused: " + said)
         print("viewer: 홍길동 composed and 사직동 pasted reached the centre through headless Chromium "
               "and a report described as 연기 was taken (client shown at %dx%d in a %dx%d window)" % (fit[2], fit[3], WIDTH, HEIGHT))
         return True
