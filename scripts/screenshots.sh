@@ -27,4 +27,12 @@ fi
 rm -rf build/screens
 QT_QPA_PLATFORM=offscreen build/assets/skin-painter/halvren_screens build/dist build/screens "$host"
 (cd build && QT_QPA_PLATFORM=offscreen ./updater/halvren_updater_screens screens)
+# The dispatcher's view of the reports just sent, as a browser shows it, at a width where cells wrap.
+if command -v chromium >/dev/null; then
+    timeout 60 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir="$work/browser" \
+        --window-size=900,600 --screenshot="$PWD/build/screens/dispatcher_view.png" "http://$host/" >/dev/null 2>&1 ||
+        echo "The dispatcher's view could not be pictured."
+else
+    echo "No picture of the dispatcher's view: chromium is not installed."
+fi
 echo "Pictures of the live windows: $(ls build/screens | tr '\n' ' ')"

@@ -1,13 +1,20 @@
 #include "skin/CXBalloonTip.h"
 
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextEdit>
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 namespace {
 constexpr int kPadding = 10;
@@ -23,6 +30,63 @@ QPainterPath BalloonPath(const QSize& size) {
     stem.lineTo(28, kStem + 1);
     stem.closeSubpath();
     return body.united(stem);
+}
+
+// Where the user may type or choose next: every visible field of the window that takes input.
+std::vector<QRect> InputsOf(const QWidget* window) {
+    std::vector<QRect> inputs;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        bool input = false;
+        if (const auto* line = qobject_cast<const QLineEdit*>(w)) {
+            input = !line->isReadOnly();
+        } else if (const auto* text = qobject_cast<const QTextEdit*>(w)) {
+            input = !text->isReadOnly();
+        } else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(w)) {
+            input = !plain->isReadOnly();
+        } else {
+            input = qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w);
+        }
+        if (input && w->isVisible() && w->isEnabled()) {
+            inputs.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+        }
+    }
+    return inputs;
+}
+
+// The place nearest to `preferred` where a balloon of `size` stands on `area` and covers none of `inputs`, the
+// control it explains included: a tip must never hide the field being typed in or the next one. The candidates
+// lie along the edges of the fields; when none is free, `preferred` moved onto the area (typing takes it down).
+QPoint FreePlace(const QPoint& preferred, const QSize& size, const QRect& area, const std::vector<QRect>& inputs) {
+    std::vector<int> xs{preferred.x()};
+    std::vector<int> ys{preferred.y()};
+    for (const QRect& r : inputs) {
+        xs.insert(xs.end(), {r.right() + 4, r.left() - size.width() - 4, r.left()});
+        ys.insert(ys.end(), {r.bottom() + 4, r.top() - size.height() - 4});
+    }
+    const auto onArea = [&](int x, int y) {
+        if (area.isValid()) {
+            x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+            y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+        }
+        return QPoint(x, y);
+    };
+    QPoint best = onArea(preferred.x(), preferred.y());
+    long long bestDistance = std::numeric_limits<long long>::max();
+    for (int x : xs) {
+        for (int y : ys) {
+            const QRect place(onArea(x, y), size);
+            if (std::any_of(inputs.begin(), inputs.end(), [&](const QRect& r) { return r.intersects(place); })) {
+                continue;
+            }
+            const long long dx = place.x() - preferred.x();
+            const long long dy = place.y() - preferred.y();
+            if (dx * dx + dy * dy < bestDistance) {
+                bestDistance = dx * dx + dy * dy;
+                best = place.topLeft();
+            }
+        }
+    }
+    return best;
 }
 } // namespace
 
@@ -92,6 +156,7 @@ void CXBalloonTip::Relay(QObject* target, QEvent* event) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress: // typing has begun: the tip has been read, or is not wanted
     case QEvent::Leave:
     case QEvent::Hide:
         m_armed = nullptr;
@@ -103,7 +168,32 @@ void CXBalloonTip::Relay(QObject* target, QEvent* event) {
     }
 }
 
+void CXBalloonTip::ShowFor(QWidget* control, const QPoint& at) {
+    m_showTimer.stop();
+    m_armed = control;
+    PopupAt(at);
+}
+
+QPixmap CXBalloonTip::GrabOver(QWidget* window) {
+    const QRect windowRect(window->mapToGlobal(QPoint(0, 0)), window->size());
+    const QRect whole = isVisible() ? windowRect.united(geometry()) : windowRect;
+    QPixmap shot(whole.size());
+    shot.fill(Qt::white);
+    QPainter p(&shot);
+    p.drawPixmap(windowRect.topLeft() - whole.topLeft(), window->grab());
+    if (isVisible()) {
+        const QPoint at = pos() - whole.topLeft();
+        p.setClipRegion(mask().translated(at));
+        p.drawPixmap(at, grab());
+    }
+    return shot;
+}
+
 void CXBalloonTip::Popup() {
+    PopupAt(QCursor::pos());
+}
+
+void CXBalloonTip::PopupAt(const QPoint& mouse) {
     if (!m_armed || !m_armed->isVisible()) {
         return;
     }
@@ -115,17 +205,12 @@ void CXBalloonTip::Popup() {
                                                       Qt::TextWordWrap | Qt::AlignLeft, m_text);
     resize(textRect.width() + 2 * kPadding, textRect.height() + 2 * kPadding + kStem);
     setMask(QRegion(BalloonPath(size()).toFillPolygon().toPolygon()));
-    // Below the mouse, moved as far as needed to stand wholly on the screen.
-    QPoint place = QCursor::pos() + QPoint(-16, 18);
-    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
-        const QRect area = screen->availableGeometry();
-        if (place.y() + height() > area.bottom() + 1) {
-            place.setY(QCursor::pos().y() - height() - 4);
-        }
-        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
-        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
+    // Below the mouse, or as near to that as it stands wholly on the screen and clear of every field.
+    QRect area;
+    if (const QScreen* screen = QGuiApplication::screenAt(mouse)) {
+        area = screen->availableGeometry();
     }
-    move(place);
+    move(FreePlace(mouse + QPoint(-16, 18), size(), area, InputsOf(m_armed->window())));
     show();
     raise();
     m_hideTimer.start(m_displayTime);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -29,12 +30,18 @@ public:
     // Mouse traffic of the dialog and its controls: a move over a control with a tip arms the tip, anything
     // else under the mouse or a click takes it down.
     void Relay(QObject* target, QEvent* event);
+    // Shows the tip of `control` at once, as though the mouse rested at `at` (global): for pictures of the
+    // windows.
+    void ShowFor(QWidget* control, const QPoint& at);
+    // A picture of `window` with the tip, when it is up, where it stands, wholly, beside or over it.
+    QPixmap GrabOver(QWidget* window);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void Popup();
+    void PopupAt(const QPoint& mouse);
     // The control with a tip under the mouse for this event, or null.
     const QWidget* ToolUnder(QObject* target, QEvent* event) const;
 

@@ -38,6 +38,11 @@ const QString kSaveFailed = QStringLiteral("다운로드한 파일을 Down 폴�
 const QString kReplaceFailed = QStringLiteral("새 파일로 바꾸지 못했습니다. 프로그램은 그대로입니다.");
 const QString kOpenFailed = QStringLiteral("다운로드한 파일을 열지 못했습니다.");
 
+const QString kStartTip = QStringLiteral("업데이트 서버에서 새 버전을 받습니다.");
+const QString kFinishTip = QStringLiteral("아무것도 바꾸지 않고 업데이트를 끝냅니다.");
+const QString kFinishCopyTip = QStringLiteral("받은 새 버전을 프로그램 폴더에 넣고 업데이트를 끝냅니다.");
+const QString kFinishOpenTip = QStringLiteral("받은 파일을 실행하고 업데이트를 끝냅니다.");
+
 constexpr int kBackground = 135;
 constexpr int kStartNormal = 136, kStartHover = 137;
 constexpr int kFinishNormal = 138, kFinishHover = 139;
@@ -99,6 +104,9 @@ UpdaterDialog::UpdaterDialog(Options options, QWidget* parent)
 
     connect(m_start, &QPushButton::clicked, this, [this] { Download(); });
     connect(m_finish, &QPushButton::clicked, this, [this] { ApplyUpdate(); });
+    InitToolTips();
+    AddToolTip(m_start, kStartTip);
+    AddToolTip(m_finish, kFinishTip);
     m_start->setFocus();
     ShowStatus(kPressStart);
 }
@@ -227,6 +235,11 @@ void UpdaterDialog::OnTransferEnded(bool success, std::uint32_t action, const st
     m_start->setEnabled(!success);
     m_start->setVisible(!success);
     if (success) {
+        // Alone, it stands in the middle, and its tip says what it now does.
+        m_finish->move((kWidth - m_finish->width()) / 2, m_finish->y());
+        AddToolTip(m_finish, action == updater::kActionCopy   ? kFinishCopyTip
+                             : action == updater::kActionOpen ? kFinishOpenTip
+                                                              : kFinishTip);
         m_finish->setFocus();
     }
     emit TransferEnded();

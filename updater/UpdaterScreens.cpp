@@ -3,6 +3,7 @@
 //
 //   halvren-updater-screens <output folder>
 
+#include "skin/CXBalloonTip.h"
 #include "skin/SkinResources.h"
 #include "updater/UpdaterDialog.h"
 
@@ -98,6 +99,10 @@ int main(int argc, char** argv) {
         WaitFor([&] { return progress->value() * 5 >= progress->maximum() * 2 && progress->maximum() > 100; }, 20000) &&
         Save(dialog, output, "updater-downloading.png") && ok;
     ok = WaitFor([&] { return ended; }, 60000) && dialog.Success() && Save(dialog, output, "updater-done.png") && ok;
+    // The finish button alone, with its tip saying that it puts the new version in place.
+    auto* finish = dialog.findChild<QWidget*>(QStringLiteral("btnFinish"));
+    dialog.ToolTip()->ShowFor(finish, finish->mapToGlobal(QPoint(20, 20)));
+    ok = dialog.ToolTip()->GrabOver(&dialog).save(output + QStringLiteral("/updater-done-tip.png"), "PNG") && ok;
 
     standin.terminate();
     standin.waitForFinished(5000);

@@ -37,6 +37,8 @@ place "$here/Halvren" "$prefix/Halvren" 755
 place "$here/Updater" "$prefix/Updater" 755
 place "$here/libKavrel.so" "$prefix/libKavrel.so" 644
 place "$here/TxtRes.rsc" "$prefix/TxtRes.rsc" 644
+# The unpacked folder may be deleted once installed; the uninstaller lives with the program.
+place "$here/uninstall.sh" "$prefix/uninstall.sh" 755
 for image in "$here"/images/*.bmp; do
     place "$image" "$prefix/images/$(basename "$image")" 644
 done
@@ -75,4 +77,4 @@ chmod 644 "$entry"
 mv -f "$entry" "$data/applications/halvren.desktop"
 command -v update-desktop-database >/dev/null && update-desktop-database -q "$data/applications" 2>/dev/null || true
 
-echo "Halvren is installed in $prefix and in the menu (Utilities). Remove it again with: $here/uninstall.sh"
+echo "Halvren is installed in $prefix and in the menu (Utilities). Remove it again with: $prefix/uninstall.sh"

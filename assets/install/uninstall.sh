@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Removes Halvren of the person running it: the program and its menu entry. The stored persons and the
-# settings stay, so that a later install finds them, unless "--purge" is given.
+# settings stay, so that a later install finds them, unless "--purge" is given; so does this script, which
+# install.sh put in the program folder, to purge them later.
 set -euo pipefail
 data=${XDG_DATA_HOME:-$HOME/.local/share}
 prefix=$data/halvren
@@ -14,4 +15,4 @@ if [ "${1:-}" = --purge ]; then
 fi
 rm -rf "$prefix/images" "$prefix/Down"
 rm -f "$prefix/Halvren" "$prefix/Updater" "$prefix/libKavrel.so" "$prefix/TxtRes.rsc"
-echo "Halvren is removed. Its stored persons and settings stay in $prefix (remove them with: $0 --purge)."
+echo "Halvren is removed. Its stored persons and settings stay in $prefix (remove them with: $prefix/uninstall.sh --purge)."

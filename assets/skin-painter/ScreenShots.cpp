@@ -14,6 +14,7 @@
 #include "client/report/ReportMessage.h"
 #include "client/users/CDlg_UserInformation.h"
 #include "platform/Codec.h"
+#include "skin/CXBalloonTip.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
 #include "skin/CXTextEdit.h"
@@ -36,12 +37,26 @@ struct Shots {
     QString folder;
     bool ok = true;
 
-    void Save(QWidget* widget, const char* name) {
+    void Save(QWidget* widget, const char* name) { SavePicture(widget ? widget->grab() : QPixmap(), name); }
+
+    void SavePicture(const QPixmap& picture, const char* name) {
         const QString path = folder + QLatin1Char('/') + QLatin1String(name);
-        if (!widget || !widget->grab().save(path, "PNG")) {
+        if (picture.isNull() || !picture.save(path, "PNG")) {
             std::fprintf(stderr, "screens: cannot picture %s\n", qPrintable(path));
             ok = false;
         }
+    }
+
+    // Pictures the window of `page` with the balloon tip of `control` up, as the mouse resting on it brings it.
+    void SaveWithTip(CXDialog* page, QWidget* control, const char* name) {
+        CXBalloonTip* tip = page->ToolTip();
+        if (!tip) {
+            Save(nullptr, name);
+            return;
+        }
+        tip->ShowFor(control, control->mapToGlobal(QPoint(12, 12)));
+        SavePicture(tip->GrabOver(page->window()), name);
+        tip->hide();
     }
 
     // Pictures the modal window that `open` brings up, then closes it with `result`.
@@ -154,6 +169,10 @@ void Persons(const Installation& installation, Shots& shots) {
         page->findChild<CXEdit*>("edtCell3")->setText(QStringLiteral("5678"));
         if (&r == &residents[0]) {
             shots.Save(&window, "user_information_new.png");
+            // The tips of the fields where one was seen covering the next field.
+            shots.SaveWithTip(page, page->findChild<CXEdit*>("edtAddr2"), "user_information_tip_address.png");
+            shots.SaveWithTip(page, page->findChild<CXEdit*>("edtCell3"), "user_information_tip_mobile.png");
+            shots.SaveWithTip(page, page->findChild<CXTextEdit*>("edtCaseNote"), "user_information_tip_notes.png");
         }
         page->Save();
     }

@@ -349,9 +349,12 @@ void PaintMainWindow(const QString& dir) {
              Qt::AlignRight | Qt::AlignVCenter);
         Save(img, dir, "menu_bar.bmp");
     }
-    // Step pictures: where the user is on the way to a report.
+    // Step pictures: where the user is on the way to a report. They show, they do not act (the menu moves
+    // between pages), so nothing in them looks pressable: plain words in a row, the current one bold and
+    // underlined, the others muted, with arrows between.
     const QStringList steps = {QStringLiteral("사용자 등록"), QStringLiteral("사용자 선택"),
                                QStringLiteral("신고 작성"), QStringLiteral("신고 내역")};
+    const QColor kMuted(84, 102, 120);
     auto stepImage = [&](int current, const QString& heading) {
         QImage img = Canvas(420, 46, kLightBlue);
         QPainter p(&img);
@@ -359,9 +362,14 @@ void PaintMainWindow(const QString& dir) {
         int x = 150;
         for (int i = 0; i < steps.size(); ++i) {
             const bool on = i == current;
-            Shape(p, QRect(x, 12, 62, 22), 10, on ? kCaption : kWhite, on ? kCaption : kLine);
-            Text(p, QRect(x, 12, 62, 22), steps[i], 11, on, on ? kSelectedText : kCaption);
-            x += 67;
+            Text(p, QRect(x, 12, 58, 22), steps[i], 11, on, on ? kCaption : kMuted);
+            if (on) {
+                p.fillRect(QRect(x + 4, 33, 50, 2), kCaption);
+            }
+            if (i + 1 < steps.size()) {
+                Text(p, QRect(x + 58, 12, 12, 22), QStringLiteral("›"), 13, false, kMuted);
+            }
+            x += 70;
         }
         return img;
     };

@@ -7,6 +7,7 @@
 #include "platform/Profile.h"
 #include "platform/SafeSave.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <filesystem>
@@ -244,6 +245,38 @@ bool Environment::SavePersons() {
         }
     }
     return true;
+}
+
+bool Environment::ChangePersons(const std::function<void()>& change) {
+    struct Before {
+        std::string key;
+        const Person* object;
+        Person state;
+    };
+    std::vector<Before> before;
+    for (const auto& entry : m_personMap) {
+        before.push_back({entry.key, entry.value.get(), *entry.value});
+    }
+    const std::string selected = SelectedPersonKey;
+    change();
+    if (SavePersons()) {
+        return true;
+    }
+    std::vector<std::unique_ptr<Person>> taken;
+    for (auto& entry : m_personMap) {
+        taken.push_back(std::move(entry.value));
+    }
+    m_personMap.Clear();
+    // Each insertion goes to the front of its bucket, so inserting in reverse rebuilds the old order; the same
+    // person objects come back, so nothing that points at one is left dangling.
+    for (auto it = before.rbegin(); it != before.rend(); ++it) {
+        auto same = std::find_if(taken.begin(), taken.end(), [&](const auto& p) { return p.get() == it->object; });
+        std::unique_ptr<Person> person = same != taken.end() ? std::move(*same) : std::make_unique<Person>();
+        *person = std::move(it->state);
+        m_personMap.Insert(std::move(it->key), std::move(person));
+    }
+    SelectedPersonKey = selected;
+    return false;
 }
 
 std::optional<std::string> Environment::GetMacAddress() const {

@@ -5,6 +5,7 @@
 #include "client/env/PhonePrefixTable.h"
 #include "client/env/PlatformNotifier.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -73,6 +74,10 @@ public:
     // as 14 empty strings. False when a field could not be encrypted or the file could not be written; the
     // previous file and the persons in memory are then left as they were.
     bool SavePersons();
+    // Runs `change` on the persons (and the selected key), then saves. When the save fails, every person is put
+    // back as it was before the change: the same keys in the same order, plain and stored forms alike, and the
+    // selected key with them, so that memory holds what the file holds. A person the change added goes again.
+    bool ChangePersons(const std::function<void()>& change);
     // Deletes every person; nothing is written.
     void ClearPersons() { m_personMap.Clear(); }
 

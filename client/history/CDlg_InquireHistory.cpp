@@ -45,8 +45,9 @@ CDlg_InquireHistory::CDlg_InquireHistory(PageHost& host, QWidget* parent)
 }
 
 void CDlg_InquireHistory::Build() {
+    // The fields in the size of every other page's fields.
     QFont pageFont(QStringLiteral("돋움"));
-    pageFont.setPointSize(14);
+    pageFont.setPixelSize(15);
     setFont(pageFont);
 
     for (int i = 0; i < kTabCount; ++i) {
@@ -73,11 +74,17 @@ void CDlg_InquireHistory::Build() {
     for (const ColumnLayout& column : kColumns) {
         m_list->AddColumn(column.alignment, column.width, QString::fromUtf8(column.header));
     }
+    // The columns the detail reads take no room, and the title takes what the others leave: the four shown
+    // columns fit the list's width, with or without its vertical scroll bar, and it never scrolls sideways.
+    for (int column = kNo; column < kColumnCount; ++column) {
+        m_list->setColumnHidden(column, true);
+    }
+    m_list->horizontalHeader()->setSectionResizeMode(kTitle, QHeaderView::Stretch);
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_list->verticalHeader()->setDefaultSectionSize(kRowHeight);
     m_list->setShowGrid(true);
-    // A point smaller than the page, so that a date with its time fits its column.
-    QFont rowFont = pageFont;
+    // Small enough that a date with its time fits its column.
+    QFont rowFont(QStringLiteral("돋움"));
     rowFont.setPointSize(13);
     m_list->setFont(rowFont);
     // The detail follows a click or Enter, never the arrow keys: reading through the list leaves the report

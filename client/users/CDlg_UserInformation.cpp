@@ -289,46 +289,41 @@ bool CDlg_UserInformation::StorePerson() {
     Environment& env = Host().Env();
     PersonMap& persons = env.PersonMap();
     const std::string number = Number();
-    Person* person = nullptr;
-    if (m_registerMode == 1) {
-        auto fresh = std::make_unique<Person>();
-        person = fresh.get();
-        persons.Insert(number, std::move(fresh));
-    } else {
-        std::unique_ptr<Person>* entry = persons.Find(env.SelectedPersonKey);
-        if (!entry) {
-            return false;
+    if (m_registerMode == 0 && !persons.Find(env.SelectedPersonKey)) {
+        return false;
+    }
+    // A failed save puts the person back as stored: a half-changed person would send its new name with its old
+    // number's cipher text. The page keeps what was typed, for the next try.
+    return env.ChangePersons([&] {
+        Person* person = nullptr;
+        if (m_registerMode == 1) {
+            auto fresh = std::make_unique<Person>();
+            person = fresh.get();
+            persons.Insert(number, std::move(fresh));
+        } else {
+            std::unique_ptr<Person>* entry = persons.Find(env.SelectedPersonKey);
+            person = entry->get();
+            // A changed number moves the person to its new key at once, so the map and the file agree.
+            if (number != env.SelectedPersonKey) {
+                std::unique_ptr<Person> moved = std::move(*entry);
+                persons.Remove(env.SelectedPersonKey);
+                persons.Insert(number, std::move(moved));
+                env.SelectedPersonKey = number;
+            }
         }
-        person = entry->get();
-        // A changed number moves the person to its new key at once, so the map and the file agree.
-        if (number != env.SelectedPersonKey) {
-            std::unique_ptr<Person> moved = std::move(*entry);
-            persons.Remove(env.SelectedPersonKey);
-            persons.Insert(number, std::move(moved));
-            env.SelectedPersonKey = number;
-        }
-    }
-    person->Name = m_name->Cp949Text();
-    person->Ssn = number;
-    person->Zip = ZipFromDisplay(m_zip->Cp949Text());
-    person->Addr1 = m_addr1->Cp949Text();
-    person->Addr2 = BracketFreeText(m_addr2->Cp949Text());
-    person->Tel1 = SelectedAreaCode(*m_tel1, env);
-    person->Tel2 = m_tel2->Cp949Text();
-    person->Tel3 = m_tel3->Cp949Text();
-    person->Cell1 = SelectedMobilePrefix(*m_cell1, env);
-    person->Cell2 = m_cell2->Cp949Text();
-    person->Cell3 = m_cell3->Cp949Text();
-    person->CaseNote = BracketFreeText(m_caseNote->Cp949Text());
-    if (env.SavePersons()) {
-        return true;
-    }
-    // A new person the file does not hold must not stay behind in memory, where it would refuse the next try
-    // as already registered.
-    if (m_registerMode == 1) {
-        persons.Remove(number);
-    }
-    return false;
+        person->Name = m_name->Cp949Text();
+        person->Ssn = number;
+        person->Zip = ZipFromDisplay(m_zip->Cp949Text());
+        person->Addr1 = m_addr1->Cp949Text();
+        person->Addr2 = BracketFreeText(m_addr2->Cp949Text());
+        person->Tel1 = SelectedAreaCode(*m_tel1, env);
+        person->Tel2 = m_tel2->Cp949Text();
+        person->Tel3 = m_tel3->Cp949Text();
+        person->Cell1 = SelectedMobilePrefix(*m_cell1, env);
+        person->Cell2 = m_cell2->Cp949Text();
+        person->Cell3 = m_cell3->Cp949Text();
+        person->CaseNote = BracketFreeText(m_caseNote->Cp949Text());
+    });
 }
 
 void CDlg_UserInformation::Delete() {

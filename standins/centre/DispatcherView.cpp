@@ -63,22 +63,29 @@ body{font-family:"NanumGothic",sans-serif;margin:1.5em;background:#eff7f7;color:
 h1{color:#1f5b8e;font-size:1.4em} table{border-collapse:collapse;width:100%;background:#fff}
 th,td{border:1px solid #9bb;padding:.35em .5em;vertical-align:top;text-align:left;word-break:keep-all;overflow-wrap:break-word}
 th{background:#1f5b8e;color:#fff} tr.new td{background:#fff3d6} .state{font-weight:bold;white-space:nowrap}
+.whole{white-space:nowrap}
 .unverified{color:#b00;font-weight:bold} .notice{padding:.5em;background:#fff} .failed{color:#b00}
 dl{background:#fff;padding:1em} dt{font-weight:bold;color:#1f5b8e} dd{margin:0 0 .6em 0}
 </style></head><body>
 )";
 }
 
+// A short value read at a glance (a number, a time, a name): a dispatcher reading "010-1234-" on one line and
+// "5678" on the next may dial the wrong number, so it never wraps. Only free text wraps.
+std::string Whole(const std::string& html) {
+    return "<span class=\"whole\">" + html + "</span>";
+}
+
 std::string Phones(const CentreReport& r, std::size_t maxChars) {
-    std::string phones = Cell(r.phone, maxChars);
+    std::string phones = Whole(Cell(r.phone, maxChars));
     if (!r.tel2.empty()) {
-        phones += "<br>" + Cell(r.tel1 + "-" + r.tel2 + "-" + r.tel3, maxChars);
+        phones += "<br>" + Whole(Cell(r.tel1 + "-" + r.tel2 + "-" + r.tel3, maxChars));
     }
     return phones;
 }
 
 std::string Caller(const CentreReport& r, std::size_t maxChars) {
-    return Cell(r.name, maxChars) +
+    return Whole(Cell(r.name, maxChars)) +
            (r.verified ? "" : " <span class=\"unverified\">" + std::string(kUnverified) + "</span>");
 }
 
@@ -107,8 +114,8 @@ std::string RenderDispatcherView(const std::vector<CentreReport>& reports, std::
     for (const CentreReport& r : reports) {
         const std::string no = std::to_string(r.no);
         page += std::string(now - r.receivedAt < 60 ? "<tr class=\"new\">" : "<tr>") + "<td><a href=\"/reports/" + no +
-                "\">" + no + "</a></td><td>" + Clock(static_cast<std::time_t>(r.receivedAt)) + "</td><td>" +
-                Cell(r.title, kListChars) + "</td><td>" + Caller(r, kListChars) + "<br>" +
+                "\">" + no + "</a></td><td>" + Whole(Clock(static_cast<std::time_t>(r.receivedAt))) + "</td><td>" +
+                Whole(Cell(r.title, kListChars)) + "</td><td>" + Caller(r, kListChars) + "<br>" +
                 Cell(r.addr1 + " " + r.addr2, kListChars) + "</td><td>" + Phones(r, kListChars) + "</td><td>" +
                 Cell(r.place, kListChars) + "</td><td>" + Cell(r.contents, kListContentsChars) +
                 "</td><td class=\"state\">" + State(r, progressOf) + "</td></tr>\n";

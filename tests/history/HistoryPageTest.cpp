@@ -8,6 +8,7 @@
 #include "support/RunningClient.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -189,6 +190,24 @@ TEST_F(HistoryPageTest, RowsComeInReplyOrderAndTheDetailFollowsClicksAndEnterBut
     // A click on the header sorts nothing.
     QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
     EXPECT_EQ(QStringLiteral("2024-05-02 10:15"), Cell(0, CDlg_InquireHistory::kDate));
+}
+
+TEST_F(HistoryPageTest, TheFourShownColumnsFitWithoutASidewaysScrollBar) {
+    Start(1);
+    // Two rows fit; six need the vertical scroll bar, which narrows the rows.
+    for (const size_t rows : {2u, 6u}) {
+        centre.QueueBody(HistoryReply(std::vector<Report>(rows, kFirst)));
+        ShowPage();
+        CXListCtrl* list = page->List();
+        ASSERT_EQ(static_cast<int>(rows), list->rowCount());
+        QTest::qWait(50); // the list lays itself out once the events of the fill have run
+        EXPECT_EQ(rows > 2, list->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible()) << rows << " rows";
+        EXPECT_LE(list->horizontalHeader()->length(), list->viewport()->width()) << rows << " rows";
+        for (int column = CDlg_InquireHistory::kDate; column <= CDlg_InquireHistory::kAuthor; ++column) {
+            EXPECT_GT(list->columnWidth(column), 100) << column;
+        }
+    }
 }
 
 TEST_F(HistoryPageTest, AFailedInquiryIsToldAndKeepsTheListAndTheHighlight) {

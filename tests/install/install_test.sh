@@ -32,9 +32,10 @@ install() { env -u XDG_DATA_HOME HOME="$home" bash "$package/install.sh" >"$work
 install
 prefix=$home/.local/share/halvren
 entry=$home/.local/share/applications/halvren.desktop
-for f in Halvren Updater libKavrel.so EnvSet.ini TxtRes.rsc; do
+for f in Halvren Updater libKavrel.so EnvSet.ini TxtRes.rsc uninstall.sh; do
     [ -f "$prefix/$f" ] || fail "$f is missing from the program folder"
 done
+grep -q "$prefix/uninstall.sh" "$work/install.log" || fail "install.sh does not say where the uninstaller is"
 [ "$(ls "$prefix/images" | wc -l)" -eq 69 ] || fail "the program folder has $(ls "$prefix/images" | wc -l) skin files"
 [ -f "$home/.local/share/icons/hicolor/64x64/apps/halvren.png" ] || fail "no icon"
 desktop-file-validate "$entry" || fail "the menu entry is not valid"
@@ -69,10 +70,11 @@ grep -q "^URL=centre.example:8080" "$prefix/EnvSet.ini" || fail "a reinstall los
 [ "$(grep -c '^REGKEY=' "$prefix/EnvSet.ini")" -eq 1 ] || fail "the binding stands twice"
 grep -q '^CURRENT_VERSION=' "$prefix/EnvSet.ini" || fail "the installed version is gone"
 
-# Uninstalling keeps the persons unless asked to purge.
-env -u XDG_DATA_HOME HOME="$home" bash "$package/uninstall.sh" >/dev/null
+# The unpacked folder is deleted by now: the program folder's uninstaller keeps the persons unless asked to purge.
+rm -rf "$package"
+env -u XDG_DATA_HOME HOME="$home" bash "$prefix/uninstall.sh" >/dev/null
 [ ! -e "$entry" ] && [ ! -e "$prefix/Halvren" ] || fail "uninstall left the program"
 [ -f "$prefix/Person.std" ] || fail "uninstall removed the stored persons"
-env -u XDG_DATA_HOME HOME="$home" bash "$package/uninstall.sh" --purge >/dev/null
+env -u XDG_DATA_HOME HOME="$home" bash "$prefix/uninstall.sh" --purge >/dev/null
 [ ! -e "$prefix" ] || fail "purge left $prefix"
 echo "install, reinstall and uninstall behave"

@@ -3,6 +3,7 @@
 #include "client/dialogs/CDlgZip.h"
 #include "client/users/CDlg_SelectUser.h"
 #include "client/users/CDlg_UserInformation.h"
+#include "skin/CXBalloonTip.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
@@ -247,6 +248,78 @@ TEST_F(UserPagesTest, NeverAFifthPersonAndAFailedSaveLeavesNoGhost) {
         EXPECT_EQ(3, client->Env().PersonCount());
         EXPECT_EQ(nullptr, Stored("8503152345678"));
     }
+}
+
+TEST_F(UserPagesTest, ABalloonTipNeverCoversAFieldAndGoesWhenTypingStarts) {
+    Start();
+    Open();
+    CXBalloonTip* tip = Info().ToolTip();
+    std::vector<QWidget*> inputs;
+    for (QWidget* w : Info().findChildren<QWidget*>()) {
+        const auto* edit = qobject_cast<CXEdit*>(w);
+        if ((edit && !edit->isReadOnly()) || qobject_cast<QComboBox*>(w) || qobject_cast<CXTextEdit*>(w)) {
+            inputs.push_back(w);
+        }
+    }
+    // Where tips were seen over the next field: the detailed address over the phones, the mobile number over
+    // its last part, the notes over themselves.
+    for (const char* name : {"edtAddr2", "edtCell2", "edtCell3", "edtCaseNote"}) {
+        auto* field = Child<QWidget>(&Info(), name);
+        QTest::mouseMove(field, QPoint(10, 10));
+        QTest::mouseMove(field, QPoint(12, 12));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tip->isVisible(); }, 2000)) << name;
+        for (QWidget* input : inputs) {
+            EXPECT_FALSE(QRect(input->mapToGlobal(QPoint(0, 0)), input->size()).intersects(tip->geometry()))
+                << "the tip of " << name << " covers " << input->objectName().toStdString();
+        }
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_1);
+        EXPECT_FALSE(tip->isVisible()) << name;
+    }
+}
+
+TEST_F(UserPagesTest, AnEditThatCannotBeSavedLeavesThePersonAsStoredAndThePageAsTyped) {
+    Start(
+        {MakePerson(kNumber, "홍길동"), MakePerson("8503152345678", "김영희"), MakePerson("9001011234560", "이민준")});
+    Environment& env = client->Env();
+    auto keys = [&] {
+        std::vector<std::string> order;
+        for (const auto& entry : env.PersonMap()) {
+            order.push_back(entry.key);
+        }
+        return order;
+    };
+    const std::vector<std::string> before = keys();
+    Open(kNumber);
+    const fs::path file = client->folder.dir.Path() / "Person.std";
+    fs::remove(file);
+    fs::create_directories(file / "blocked");
+    Fill(QStringLiteral("박철수"), "800101", "1234568");
+    centre.QueueBody(CheckReply("1"));
+    Press("btnSave");
+    EXPECT_EQ(client->Text("MSG_UserRegist_Failure"), LastShown());
+
+    // Both halves of every person agree, under its old key and in its old place.
+    EXPECT_EQ(before, keys());
+    EXPECT_EQ(kNumber, env.SelectedPersonKey);
+    for (const auto& entry : env.PersonMap()) {
+        EXPECT_EQ(entry.key, entry.value->Ssn);
+        for (int f = 0; f < Person::kFieldCount; ++f) {
+            const auto field = static_cast<Person::Field>(f);
+            EXPECT_EQ(entry.value->Plain(field), env.DecryptText(entry.value->Stored(field))) << entry.key << " " << f;
+        }
+    }
+    EXPECT_EQ(Cp949("홍길동"), Stored(kNumber)->Name);
+    EXPECT_EQ(QStringLiteral("박철수"), Edit("edtName")->text()) << "what was typed stays on the page";
+
+    // Once the file can be written, the same press stores the edit.
+    fs::remove_all(file);
+    centre.QueueBody(CheckReply("1"));
+    client->prompts.answer = 1;
+    Press("btnSave");
+    ASSERT_NE(nullptr, Stored("8001011234568"));
+    EXPECT_EQ(env.EncryptText("8001011234568").value(), Stored("8001011234568")->StoredSsn());
+    EXPECT_EQ(nullptr, Stored(kNumber));
 }
 
 TEST_F(UserPagesTest, DeletingAsksSavesAndKeepsTheChangeWhenTheFileCannotBeWritten) {
