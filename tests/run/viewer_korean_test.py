@@ -126,6 +126,11 @@ class DevTools:
             self.call("Input.dispatchMouseEvent", type="mouseReleased", x=px, y=py, button="left", clickCount=n)
         time.sleep(0.5)
 
+    def colour(self, x, y):
+        """The colour at (x, y) of the virtual display, as the viewer shows it."""
+        return self.eval("Array.from(document.querySelector('#screen canvas').getContext('2d')"
+                         ".getImageData(%d, %d, 1, 1).data.slice(0, 3))" % (x, y))
+
     def screenshot(self, path):
         data = self.call("Page.captureScreenshot", format="png")["data"]
         with open(path, "wb") as f:
@@ -211,6 +216,8 @@ def run(work):
 
         # The postal search: 사직동 pasted with Ctrl+V, then Return searches.
         page.click(600, 221)
+        # The search dialog's title bar, dark blue, over the page.
+        wait_for("postal search dialog", lambda: page.colour(200, 85)[2] > 100 > page.colour(200, 85)[0], 15)
         page.click(468, 203)
         page.eval("navigator.clipboard.writeText('사직동').then(() => true)")
         page.call("Input.dispatchKeyEvent", type="rawKeyDown", key="Control", code="ControlLeft",
