@@ -202,8 +202,11 @@ def run(work):
         page.click(875, 690)
         help_line = "Help page: open http://%s/Morvane/vesk/Help/help.jsp in your browser." % centre
         wait_for("help address on the terminal", lambda: help_line in open(run_log.name).read(), 10)
-        time.sleep(1)
+        # The client's message box, its dark blue title bar over the light page, until Return closes it.
+        dark_blue = lambda x, y: page.colour(x, y)[2] > 100 > page.colour(x, y)[0]
+        wait_for("message box with the help address", lambda: dark_blue(300, 272), 15)
         page.key("Enter", "Enter", 13, text="\r")
+        wait_for("message box to close", lambda: not dark_blue(300, 272), 15)
 
         # No person yet: 사용자 등록하기, then the registration page.
         page.click(511, 362)
@@ -217,7 +220,7 @@ def run(work):
         # The postal search: 사직동 pasted with Ctrl+V, then Return searches.
         page.click(600, 221)
         # The search dialog's title bar, dark blue, over the page.
-        wait_for("postal search dialog", lambda: page.colour(200, 85)[2] > 100 > page.colour(200, 85)[0], 15)
+        wait_for("postal search dialog", lambda: dark_blue(200, 85), 15)
         page.click(468, 203)
         page.eval("navigator.clipboard.writeText('사직동').then(() => true)")
         page.call("Input.dispatchKeyEvent", type="rawKeyDown", key="Control", code="ControlLeft",
