@@ -64,11 +64,14 @@ screenshots: build
 	@bash scripts/screenshots.sh
 
 # The tarball to install from: build/halvren-<version>-linux-x86_64.tar.gz (see its install.sh).
+# UPDATE_KEY=path/to/public.pem puts the publisher's Ed25519 public key in it, so that the installed updater
+# takes only updates signed with the matching private key (see the README).
 VERSION := $(shell sed -n 's/^project.Halvren VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+UPDATE_KEY ?=
 dist: build-release
 	@mkdir -p build
 	@bash scripts/dist.sh build-release/dist build-release/assets/skin-painter/art/client/icon.png \
-		build/halvren-$(VERSION)-linux-x86_64.tar.gz
+		build/halvren-$(VERSION)-linux-x86_64.tar.gz $(UPDATE_KEY)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

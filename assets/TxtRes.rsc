@@ -27,6 +27,7 @@ MSG_InputCheck_DongName=찾을 동, 읍 또는 면 이름을 적어 주세요.
 MSG_Server_Unreachable=신고센터에 연결할 수 없습니다.<NL>인터넷 연결을 확인하고 다시 실행해 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
 MSG_Server_NoAnswer=신고센터에서 답을 받지 못했습니다.<NL>인터넷 연결을 확인하고 다시 해 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
 MSG_SendCall_NetworkFailure=신고를 보내지 못했습니다.<NL>인터넷 연결을 확인하고 다시 보내 주세요.<NL>급할 때는 바로 119로 전화해 주세요.
+MSG_Server_Untrusted=신고센터의 보안 인증서를 확인하지 못해 연결을 멈췄습니다.<NL>아무것도 보내지 않았습니다. 잠시 후 다시 해 보세요.<NL>급할 때는 바로 119로 전화해 주세요.
 MSG_UserRegist_Full=신고할 사람은 4명까지 등록할 수 있습니다.<NL>더 등록하려면 먼저 한 사람을 지워 주세요.
 
 [TOOLTIP]

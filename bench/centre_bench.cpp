@@ -281,8 +281,9 @@ bool AttackRun(Context& ctx) {
     }
     const long memoryBefore = centre->ResidentKilobytes();
     std::vector<int> idle, slow;
+    // From 40 peers on other loopback addresses, each within its share of connections.
     for (int i = 0; i < kIdle + kSlow; ++i) {
-        const int fd = OpenLoopback(centre->Port());
+        const int fd = OpenLoopback(centre->Port(), "127.0.1." + std::to_string(1 + i % 40));
         if (fd >= 0) {
             (i < kIdle ? idle : slow).push_back(fd);
         }

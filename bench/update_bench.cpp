@@ -1,8 +1,10 @@
 // A 64 MiB update from the real update-standin over loopback: the updater's download code against a bare
-// loop of the same exchange written with plain sockets, in one run; then the peak memory of the real updater
-// window downloading it, measured in a fresh process.
+// loop of the same exchange written with plain sockets, and the same download with a signed statement checked
+// (signature and SHA-256 of the whole file), in one run; then the peak memory of the real updater window
+// downloading it, measured in a fresh process.
 #include "support/StandinProcess.h"
 #include "support/TempDir.h"
+#include "support/UpdateKeys.h"
 #include "updater/Download.h"
 #include "updater/UpdaterDialog.h"
 
@@ -33,7 +35,9 @@ constexpr std::size_t kFileSize = 64u << 20;
 
 struct Setup {
     TempDir dir;
+    TempDir signedFolder; // a program folder that holds the publisher's key
     std::unique_ptr<StandinProcess> standin;
+    std::unique_ptr<StandinProcess> signedStandin;
 
     Setup() {
         std::string bytes(kFileSize, '\0');
@@ -44,6 +48,13 @@ struct Setup {
         standin =
             std::make_unique<StandinProcess>(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
                                              std::vector<std::string>{"--file", (dir.Path() / "Halvren").string()});
+        const UpdateKeys keys;
+        dir.Write("sign.pem", keys.privatePem);
+        signedFolder.Write("update-key.pem", keys.publicPem);
+        signedStandin = std::make_unique<StandinProcess>(
+            HALVREN_UPDATE_STANDIN, dir.Path() / "signed.log",
+            std::vector<std::string>{"--file", (dir.Path() / "Halvren").string(), "--sign-key",
+                                     (dir.Path() / "sign.pem").string(), "--version", "1.0.0.1"});
     }
     std::string ProgramFolder() const { return dir.Str() + "/"; }
 };
@@ -135,6 +146,14 @@ void BM_UpdaterTransfer(benchmark::State& state) {
     Measure(state, [] { return updater::Download(Options(), nullptr).Transfer(); });
 }
 
+// The same exchange with the statement checked: signature before the blocks, SHA-256 of the file after them.
+void BM_UpdaterTransferSigned(benchmark::State& state) {
+    updater::DownloadOptions options = Options();
+    options.port = g_setup->signedStandin->Port();
+    options.programFolder = g_setup->signedFolder.Str() + "/";
+    Measure(state, [&] { return updater::Download(options, nullptr).Transfer(); });
+}
+
 // The whole download: also written to "Down/" and flushed to the disk.
 void BM_UpdaterDownloadAndSave(benchmark::State& state) {
     Measure(state, [] { return updater::Download(Options(), nullptr).Run(); });
@@ -142,6 +161,7 @@ void BM_UpdaterDownloadAndSave(benchmark::State& state) {
 
 BENCHMARK(BM_BarePlainSockets)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(9);
 BENCHMARK(BM_UpdaterTransfer)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(9);
+BENCHMARK(BM_UpdaterTransferSigned)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(9);
 BENCHMARK(BM_UpdaterDownloadAndSave)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 // Shows the aggregates and keeps the rate of every repetition for the comparison printed at the end: the
@@ -155,12 +175,13 @@ public:
                 aggregates.push_back(run);
             } else if (const auto rate = run.counters.find("bytes_per_second"); rate != run.counters.end()) {
                 rates[run.run_name.function_name].push_back(rate->second.value / 1e6);
+                cpuMs[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
             }
         }
         ConsoleReporter::ReportRuns(aggregates);
     }
-    double Median(const std::string& name) {
-        std::vector<double>& r = rates[name];
+    double Median(const std::string& name) { return MedianOf(rates[name]); }
+    static double MedianOf(std::vector<double>& r) {
         std::sort(r.begin(), r.end());
         return r.empty() ? 0 : r[r.size() / 2];
     }
@@ -169,6 +190,7 @@ public:
         return r.empty() ? 0 : *std::max_element(r.begin(), r.end());
     }
     std::map<std::string, std::vector<double>> rates; // MB/s
+    std::map<std::string, std::vector<double>> cpuMs; // processor time of the downloading thread
 };
 
 // The real updater window, in a fresh process: opens, downloads, and prints its peak resident memory.
@@ -235,7 +257,7 @@ int main(int argc, char** argv) {
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     Setup setup;
-    if (setup.standin->Port() <= 0) {
+    if (setup.standin->Port() <= 0 || setup.signedStandin->Port() <= 0) {
         std::fprintf(stderr, "update_bench: the update stand-in did not start\n");
         return 1;
     }
@@ -259,6 +281,22 @@ int main(int argc, char** argv) {
             std::printf("%s: updater transfer %.0f MB/s, bare plain-socket loop %.0f MB/s: %.0f%% of the bare loop\n",
                         best ? "best  " : "median", ourRate, bareRate, 100.0 * ourRate / bareRate);
         }
+        const double signedRate =
+            best ? reporter.Best("BM_UpdaterTransferSigned") : reporter.Median("BM_UpdaterTransferSigned");
+        if (signedRate > 0 && ourRate > 0) {
+            std::printf("%s: with the signed statement checked %.0f MB/s: %+.1f%% time (limit +10%%)\n",
+                        best ? "best  " : "median", signedRate, 100.0 * (ourRate / signedRate - 1.0));
+        }
+    }
+    // What the check costs the updater, free of the machine's noise: its own processor time, against the time
+    // the transfer takes.
+    const double plainCpu = RateReporter::MedianOf(reporter.cpuMs["BM_UpdaterTransfer"]);
+    const double signedCpu = RateReporter::MedianOf(reporter.cpuMs["BM_UpdaterTransferSigned"]);
+    const double transferMs = kFileSize / 1e3 / reporter.Median("BM_UpdaterTransfer");
+    if (transferMs > 0) {
+        std::printf("median: processor time %.0f ms plain, %.0f ms with the check: %+.0f ms, %+.1f%% of the %.0f ms "
+                    "transfer (limit +10%%)\n",
+                    plainCpu, signedCpu, signedCpu - plainCpu, 100.0 * (signedCpu - plainCpu) / transferMs, transferMs);
     }
     const long idle = WindowPeakMb(argv[0], false);
     const long peak = WindowPeakMb(argv[0], true);

@@ -19,6 +19,8 @@ public:
     bool Acquire();
     void Release();
     bool IsHeld() const { return m_fd >= 0; }
+    // The lock file; relative (unusable) when no folder could be found.
+    const std::string& Path() const { return m_path; }
 
     // Whether any process holds the lock under this name right now.
     static bool IsHeldElsewhere(const std::string& name, const std::string& folder = std::string());

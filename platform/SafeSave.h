@@ -11,4 +11,8 @@ namespace platform {
 // step failed; the old file is then untouched and no temporary file is left behind.
 bool SafeSave(const std::string& path, std::string_view bytes, unsigned mode);
 
+// The same for the file `name` (no folder part) in `folder`, where the folder itself must not be a link: a
+// link there is refused, never followed. A link standing at `name` is replaced, never written through.
+bool SafeSaveInFolder(const std::string& folder, const std::string& name, std::string_view bytes, unsigned mode);
+
 } // namespace platform

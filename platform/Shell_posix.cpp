@@ -18,7 +18,8 @@ constexpr long kOpenerWaitMs = 2000;
 // Starts `argv` in a new session through a short-lived middle process, so that the program is neither our
 // child to wait for nor a zombie while we run. Only the middle process is waited for; with `waitMs`, it
 // waits that long for the program, and a program that ends with a failure in that time counts as not started.
-bool SpawnDetached(const std::string& program, const std::string& argument, long waitMs = 0) {
+bool SpawnDetached(const std::string& program, const std::string& argument, const std::string& folder = {},
+                   long waitMs = 0) {
     if (access(program.c_str(), X_OK) != 0) {
         return false;
     }
@@ -40,7 +41,9 @@ bool SpawnDetached(const std::string& program, const std::string& argument, long
         setsid();
         pid_t child = fork();
         if (child == 0) {
-            execv(argv[0], argv);
+            if (folder.empty() || chdir(folder.c_str()) == 0) {
+                execv(argv[0], argv);
+            }
             char failed = 1; // the pipe closes on a successful exec and stays silent
             (void)!write(pipeFds[1], &failed, 1);
             _exit(127);
@@ -97,22 +100,18 @@ std::string ChosenBrowser() {
 bool OpenAddress(const std::string& address) {
     // A browser the user chose in $BROWSER is the only one tried, as the desktop's own openers do.
     if (const std::string browser = ChosenBrowser(); !browser.empty()) {
-        return SpawnDetached(browser, address, kOpenerWaitMs);
+        return SpawnDetached(browser, address, {}, kOpenerWaitMs);
     }
     for (const char* opener : {"/usr/bin/xdg-open", "/usr/bin/sensible-browser", "/usr/bin/x-www-browser"}) {
-        if (SpawnDetached(opener, address, kOpenerWaitMs)) {
+        if (SpawnDetached(opener, address, {}, kOpenerWaitMs)) {
             return true;
         }
     }
     return false;
 }
 
-bool OpenFile(const std::string& path, const std::string& opener) {
-    return SpawnDetached(opener.empty() ? "/usr/bin/xdg-open" : opener, path);
-}
-
-bool StartProgram(const std::string& path) {
-    return SpawnDetached(path, std::string());
+bool StartProgram(const std::string& path, const std::string& folder) {
+    return SpawnDetached(path, std::string(), folder);
 }
 
 } // namespace platform

@@ -66,4 +66,32 @@ std::optional<std::string> SignEd25519(std::string_view privateKeyPem, std::stri
     return signature;
 }
 
+Sha256Digest::Sha256Digest() : m_context(EVP_MD_CTX_new()) {
+    m_ok = m_context != nullptr && EVP_DigestInit_ex(static_cast<EVP_MD_CTX*>(m_context), EVP_sha256(), nullptr) == 1;
+}
+
+Sha256Digest::~Sha256Digest() {
+    EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(m_context));
+}
+
+void Sha256Digest::Update(std::string_view bytes) {
+    m_ok = m_ok && EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(m_context), bytes.data(), bytes.size()) == 1;
+}
+
+std::string Sha256Digest::Final() {
+    std::string digest(kSha256Size, '\0');
+    unsigned int length = 0;
+    m_ok = m_ok &&
+           EVP_DigestFinal_ex(static_cast<EVP_MD_CTX*>(m_context), reinterpret_cast<unsigned char*>(digest.data()),
+                              &length) == 1 &&
+           length == kSha256Size;
+    return m_ok ? digest : std::string();
+}
+
+std::string Sha256(std::string_view bytes) {
+    Sha256Digest digest;
+    digest.Update(bytes);
+    return digest.Final();
+}
+
 } // namespace platform

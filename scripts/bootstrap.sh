@@ -13,7 +13,7 @@ packages=(
     fonts-nanum openssl desktop-file-utils xdg-utils
 )
 # Only `make fuzz` needs clang and its libFuzzer.
-headless=(xvfb x11vnc novnc websockify x11-xserver-utils)
+headless=(xvfb xauth x11-utils x11vnc novnc websockify x11-xserver-utils)
 case "${1:-}" in
 fuzz) packages+=(clang libclang-rt-dev) ;;
 headless) packages+=("${headless[@]}") ;;

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The whole system on this machine: the centre and update stand-ins in the background, the client in the
 # foreground. The stand-ins stop when the client ends (and the updater, when the client handed over to it).
-# The client's installed settings point it at 127.0.0.1:8080; the updater looks for its server on the same
-# host, port 1472.
+# The centre speaks HTTPS on 127.0.0.1:8080 with a certificate from a local authority made in build/run/,
+# which the program folder trusts (CAFILE); its dispatcher's view is also on plain HTTP, loopback only, for a
+# browser. The updater looks for its server on the same host, port 1472.
 #
 # OFFER_UPDATE=1: the centre announces a newer version, so the client offers the update, and the update
-# stand-in hands out the freshly built client, signed with a key made in build/run/.
+# stand-in hands out the freshly built client with a statement of that version, signed with a key made in
+# build/run/. When the updater has put it in place it starts the client again on the same display; the
+# stand-ins stay until that client ends.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
@@ -27,7 +30,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 fi
 # Ctrl+C (or the client's end) stops everything this script started, the client first and the display last,
 # so that nothing reports a lost connection; a stop by the user ends with one calm line.
-mkdir -p "$run/update"
+# Resident numbers, keys and the display's secrets live here: for this user only.
+mkdir -p "$run/update" && chmod 700 "$run" || exit 1
 pids=()
 interrupted=0
 stop_all() {
@@ -35,7 +39,7 @@ stop_all() {
         kill "${pids[i]}" 2>/dev/null
         wait "${pids[i]}" 2>/dev/null
     done
-    rm -f "$run/vnc.pass"
+    rm -f "$run/vnc.pass" "$run/xauthority"
     if [ "$interrupted" = 1 ]; then
         echo "Stopped: everything make run started has ended."
     fi
@@ -67,7 +71,8 @@ if [ "${HALVREN_RUN_BUILT:-0}" != 1 ]; then
     }
 fi
 
-# The version the centre announces: the installed one, or one that compares greater as text.
+# The version the centre announces and the update's signed statement names: the installed one, or one that
+# compares greater as text. The updater records it as installed, so the next start offers nothing.
 installed=$(sed -n 's/^CURRENT_VERSION *= *\([^[:space:]]*\).*/\1/p' "$dist/EnvSet.ini" | head -n 1)
 installed=${installed:-1.0.0.0}
 announced=$installed
@@ -125,11 +130,17 @@ if [ "$headless" = 1 ]; then
     while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
         number=$((number + 1))
     done
+    # Only holders of a fresh cookie may open the display; the cookie reaches xauth on its input, never as an
+    # argument, and the client and the VNC server find it through XAUTHORITY.
+    export XAUTHORITY
+    XAUTHORITY="$(cd "$run" && pwd)/xauthority"
+    (umask 077 && : >"$XAUTHORITY") || exit 1
+    echo "add :$number . $(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" | xauth -q -f "$XAUTHORITY" source - || exit 1
     # The client's window is 1024 x 750, centred for a 768-line screen: a larger screen only adds black
-    # around it in the viewer.
-    # In a session of its own, so that Ctrl+C in the terminal reaches it only through stop_all, after the
-    # client; and ended with this script however it ends.
-    setsid setpriv --pdeathsig TERM Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+    # around it in the viewer. In a session of its own, so that Ctrl+C in the terminal reaches it only
+    # through stop_all, after the client; and ended with this script however it ends.
+    setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -screen 0 1024x768x24 -nolisten tcp \
+        >"$run/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 1 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && break
@@ -139,9 +150,11 @@ if [ "$headless" = 1 ]; then
     # Keys without symbols: where x11vnc puts the characters the keymap lacks (every Hangul syllable).
     spare_keys=$(xmodmap -pke 2>/dev/null | awk '$2 > 8 && NF <= 3' | wc -l)
     password=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 8)
-    x11vnc -storepasswd "$password" "$run/vnc.pass" >/dev/null 2>&1
+    # Written by the shell itself, so the password is never an argument that ps shows; x11vnc removes the
+    # file once it has read it.
+    (umask 077 && printf '%s\n' "$password" >"$run/vnc.pass") || exit 1
     vnc_port=$(free_port 5900)
-    x11vnc -display "$DISPLAY" -localhost -rfbauth "$run/vnc.pass" -rfbport "$vnc_port" -noipv6 -forever -shared \
+    x11vnc -display "$DISPLAY" -localhost -passwdfile "rm:$run/vnc.pass" -rfbport "$vnc_port" -noipv6 -forever -shared \
         -quiet >"$run/vnc.log" 2>&1 &
     pids+=($!)
     # Our viewer page (scripts/viewer) beside the noVNC library it uses, served by websockify.
@@ -162,16 +175,38 @@ if [ "$headless" = 1 ]; then
     echo "No display here: Halvren runs on a virtual one. Open http://127.0.0.1:$viewer_port/#password=$password in a browser on this machine."
 fi
 
+# A local authority (made once) and a certificate for 127.0.0.1 from it; the program folder trusts that authority
+# alone and calls the centre at its https address.
+if [ ! -s "$run/centre-ca.pem" ] || [ ! -s "$run/centre.pem" ]; then
+    (umask 077 &&
+        openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 3650 -subj "/CN=Halvren local centre CA" \
+            -keyout "$run/centre-ca.key" -out "$run/centre-ca.pem" &&
+        openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj "/CN=127.0.0.1" \
+            -keyout "$run/centre.key" -out "$run/centre.csr" &&
+        openssl x509 -req -in "$run/centre.csr" -CA "$run/centre-ca.pem" -CAkey "$run/centre-ca.key" -days 825 \
+            -CAcreateserial -extfile <(printf 'subjectAltName=IP:127.0.0.1\nextendedKeyUsage=serverAuth\n') \
+            -out "$run/centre.pem") >"$run/tls.log" 2>&1 || {
+        cat "$run/tls.log"
+        echo "Cannot make the centre's certificate in $run/ (is openssl installed?)."
+        exit 1
+    }
+fi
+cp "$run/centre-ca.pem" "$dist/centre-ca.pem" &&
+    sed -i -e '/^URL *=/d' -e '/^CAFILE *=/d' -e "s|^\[DEFAULT\]\r\?\$|&\nURL=https://$listen\nCAFILE=centre-ca.pem|" \
+        "$dist/EnvSet.ini" || exit 1
+pages_listen=127.0.0.1:$(free_port 8081)
 build/standins/centre-standin --listen "$listen" --data "$run/centre" --cipher "$dist/libKavrel.so" \
-    --version "$announced" >"$run/centre.log" 2>&1 &
+    --version "$announced" --tls-cert "$run/centre.pem" --tls-key "$run/centre.key" --pages "$pages_listen" \
+    >"$run/centre.log" 2>&1 &
 pids+=($!)
 if ! wait_until_serving "$!" "$run/centre.log" centre_serves; then
     echo "The centre stand-in could not start (see above)."
     exit 1
 fi
 
-# The update stand-in hands out a copy of the client as built now, signed, and paced so that the download can
-# be watched; the program folder gets the public key, so the updater accepts only files signed with it.
+# The update stand-in hands out a copy of the client as built now, with a signed statement of the announced
+# version, paced so that the download can be watched; the program folder gets the public key, so the updater
+# accepts only files signed with it.
 if [ ! -s "$run/update-sign.pem" ]; then
     openssl genpkey -algorithm ed25519 -out "$run/update-sign.pem" 2>/dev/null
 fi
@@ -181,17 +216,20 @@ if ! openssl pkey -in "$run/update-sign.pem" -pubout -out "$dist/update-key.pem"
     exit 1
 fi
 build/standins/update-standin --listen "$update_listen" --file "$run/update/Halvren" --name Halvren --action 1 \
-    --sign-key "$run/update-sign.pem" --block-delay 1 >"$run/update.log" 2>&1 &
+    --sign-key "$run/update-sign.pem" --version "$announced" --block-delay 1 >"$run/update.log" 2>&1 &
 pids+=($!)
 if ! wait_until_serving "$!" "$run/update.log" update_serves; then
     echo "The update stand-in could not start (see above)."
     [ "$offer" = 1 ] && exit 1
 fi
 
-echo "Centre stand-in on http://$listen/ (dispatcher's view; help page /Morvane/vesk/Help/help.jsp), announcing $announced."
-echo "Update stand-in on $update_listen, handing out the client built now (signed)."
+echo "Centre stand-in on https://$listen/ (the client's channel, certificate from $run/centre-ca.pem), announcing $announced."
+echo "Dispatcher's view: http://$pages_listen/ (this machine only; help page /Morvane/vesk/Help/help.jsp)."
+echo "Update stand-in on $update_listen, handing out the client built now (signed as version $announced)."
 echo "Logs: $run/centre.log, $run/update.log. Starting the client from $dist/."
 # Waited for rather than run in the foreground, so that a stop signal to this script ends everything at once.
+# An update replaces the file, so a new file there means the client was updated.
+client_inode=$(stat -c %i "$dist/Halvren")
 if [ "$headless" = 1 ]; then
     BROWSER="$PWD/scripts/viewer/help-address.sh" "$dist/Halvren" &
 else
@@ -201,20 +239,33 @@ client=$!
 pids+=("$client")
 wait "$client"
 
-# When the user agreed to update, the client has just started the updater. Keep the update stand-in until
-# the updater ends: it holds its lock "VeskUpdater" while it runs.
+# When the user agreed to update, the client has just started the updater. Keep the stand-ins and the display
+# until the updater ends (it holds its lock while it runs) and, when it put a new client in place and started
+# it again, until that client ends too.
 if [ "$offer" = 1 ]; then
-    locks=/tmp/halvren-$(id -u)
-    if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ "${XDG_RUNTIME_DIR:0:1}" = / ] && [ -d "$XDG_RUNTIME_DIR" ] &&
-        [ -O "$XDG_RUNTIME_DIR" ]; then
-        locks=$XDG_RUNTIME_DIR
+    locks=$("$dist/Updater" --print-locks)
+    updater_lock=$(sed -n 's/^VeskUpdater=//p' <<<"$locks")
+    client_lock=$(sed -n 's/^Halvren=//p' <<<"$locks")
+    # Held by a process right now. Looked up in the system's lock table rather than tried, because a trial
+    # would hold the lock for a moment and could turn away the very program that is starting.
+    held() {
+        local inode
+        inode=$(stat -c %i "$1" 2>/dev/null) && grep -q ":$inode " /proc/locks
+    }
+    # Waits up to `tenths` tenths of a second for the lock to be taken, then until it is let go.
+    wait_for_holder() {
+        local lock=$1 tenths=$2 what=$3
+        for _ in $(seq 1 "$tenths"); do
+            if held "$lock"; then
+                echo "$what runs; the stand-ins stay until it ends."
+                flock "$lock" true
+                return
+            fi
+            sleep 0.1
+        done
+    }
+    wait_for_holder "$updater_lock" 30 "The updater"
+    if [ "$(stat -c %i "$dist/Halvren")" != "$client_inode" ]; then
+        wait_for_holder "$client_lock" 100 "The updated client"
     fi
-    for _ in $(seq 1 30); do
-        if [ -e "$locks/VeskUpdater.lock" ] && ! flock -n "$locks/VeskUpdater.lock" true 2>/dev/null; then
-            echo "The updater runs; the stand-ins stay until it ends."
-            flock "$locks/VeskUpdater.lock" true
-            break
-        fi
-        sleep 0.1
-    done
 fi

@@ -60,9 +60,9 @@ void Download::Tell(Stage stage, std::uint32_t value) {
     }
 }
 
-bool Download::Fail(Stage stage) {
+bool Download::Fail(Stage stage, Refusal why) {
     m_data.reset();
-    Tell(m_stop != nullptr && m_stop->load() ? Stage::Stopped : stage);
+    Tell(m_stop != nullptr && m_stop->load() ? Stage::Stopped : stage, static_cast<std::uint32_t>(why));
     return false;
 }
 
@@ -78,7 +78,8 @@ bool Download::Transfer() {
     m_success = false;
     m_applyAction = kActionCopy;
     m_fileName.clear();
-    m_signature.clear();
+    m_version.clear();
+    m_statement.reset();
     m_data.reset();
 
     platform::TcpConnection::ConnectError error = platform::TcpConnection::ConnectError::None;
@@ -107,18 +108,25 @@ bool Download::Transfer() {
     if (!name || info->size == 0 || info->size > m_options.maxSize) {
         return Fail(Stage::InitFailed);
     }
+    if (const Refusal why = CheckAnnounced(*info, *name); why != Refusal::None) {
+        return Fail(Stage::InitFailed, why);
+    }
     m_data.reset(new (std::nothrow) char[info->size]);
     if (!m_data) {
         return Fail(Stage::InitFailed);
     }
     m_size = info->size;
     m_fileName = std::move(*name);
-    m_signature = info->signature;
 
     const std::uint32_t blocks = BlockCount(m_size);
     Tell(Stage::Receiving, blocks);
     if (!Send(*socket, kStartTransfer, limit)) {
         return Fail(Stage::Failed);
+    }
+    // The file is digested block by block as it arrives, while the server is busy with the next blocks.
+    std::optional<platform::Sha256Digest> digest;
+    if (m_statement) {
+        digest.emplace();
     }
     bool complete = false;
     for (std::uint32_t i = 0; i < blocks; ++i) {
@@ -134,11 +142,17 @@ bool Download::Transfer() {
             if (!Send(*socket, kBlockReceived, limit)) {
                 break;
             }
+            if (digest) {
+                digest->Update(std::string_view(at, kBlockData));
+            }
             Tell(Stage::Progress, i);
             continue;
         }
         if (code == kLastBlock && i + 1 == blocks) {
             std::memcpy(at, reply.data() + 4, LastBlockSize(m_size));
+            if (digest) {
+                digest->Update(std::string_view(at, LastBlockSize(m_size)));
+            }
             complete = true;
         }
         break;
@@ -151,20 +165,40 @@ bool Download::Transfer() {
         m_applyAction = ReadU32(reply.data() + 4);
     }
     Tell(Stage::Progress, blocks - 1);
-    if (!SignatureAccepted()) {
-        return Fail(Stage::Failed);
+    if (m_statement && (m_applyAction != m_statement->action || platform::Sha256(Bytes()) != m_statement->sha256)) {
+        return Fail(Stage::Failed, Refusal::NotAsSigned);
     }
     return true;
 }
 
-bool Download::SignatureAccepted() const {
+Refusal Download::CheckAnnounced(const FileInfo& info, const std::string& localName) {
+    if (IsKeptFile(localName)) {
+        return Refusal::KeptFile;
+    }
+    if (!IsPlainFileOrMissing(m_options.programFolder, localName)) {
+        return Refusal::NotPlainFile;
+    }
     const std::string keyPath = m_options.programFolder + kKeyFile;
     std::error_code error;
     if (fs::symlink_status(keyPath, error).type() == fs::file_type::not_found) {
-        return true; // no key installed: files are taken as the server sends them
+        return Refusal::None; // no key installed: files are taken as the server sends them
     }
-    const std::optional<std::string> key = ReadFileBytes(keyPath, kKeyFileMax);
-    return key && !m_signature.empty() && platform::VerifyEd25519(*key, Bytes(), m_signature);
+    // The signature is checked before a word of the statement is believed. The name and size it names must be
+    // those announced: a genuine statement for one file never passes for another.
+    const std::optional<std::string> key = ReadFileBytes(keyPath, kKeyFileMax, false);
+    if (!key || info.statement.empty() || !platform::VerifyEd25519(*key, info.statement, info.signature)) {
+        return Refusal::NotSigned;
+    }
+    std::optional<UpdateStatement> statement = ParseStatement(info.statement);
+    if (!statement || statement->name != info.name || statement->size != info.size) {
+        return Refusal::NotSigned;
+    }
+    if (!IsNewerVersion(statement->version, InstalledVersion(m_options.programFolder))) {
+        return Refusal::NotNewer;
+    }
+    m_version = statement->version;
+    m_statement = std::move(statement);
+    return Refusal::None;
 }
 
 bool Download::Save() {
@@ -172,14 +206,13 @@ bool Download::Save() {
     if (!m_data || m_options.programFolder.empty()) {
         return Fail(Stage::SaveFailed);
     }
-    const std::string folder = DownFolder();
+    // "Down" is made when missing; a link standing there is refused when the file is written, never followed.
     std::error_code error;
-    fs::create_directory(folder, error);
-    if (!fs::is_directory(folder, error)) {
-        return Fail(Stage::SaveFailed);
-    }
+    fs::create_directory(DownFolder(), error);
     Tell(Stage::Saving);
-    const bool saved = platform::SafeSave(folder + m_fileName, Bytes(), 0644);
+    // A file to be run must be runnable; any other stays plain data.
+    const unsigned mode = m_applyAction == kActionRun ? 0755 : 0644;
+    const bool saved = platform::SafeSaveInFolder(DownFolder(), m_fileName, Bytes(), mode);
     m_data.reset();
     if (!saved) {
         return Fail(Stage::SaveFailed);

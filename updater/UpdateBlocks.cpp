@@ -2,9 +2,9 @@
 
 #include "platform/Signature.h"
 #include "platform/Tcp.h"
+#include "updater/UpdateStatement.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace updater {
 namespace {
@@ -53,15 +53,20 @@ std::size_t LastBlockSize(std::uint32_t size) {
 }
 
 std::optional<Reply> MakeFileInfo(const FileInfo& info) {
-    const std::size_t signatureSize = info.signature.empty() ? 0 : kSignatureMark.size() + info.signature.size();
-    if (info.name.find('\0') != std::string::npos || kNameOffset + info.name.size() + 1 + signatureSize > kReplySize) {
+    const bool signed_ = !info.statement.empty();
+    const std::size_t statementSize =
+        signed_ ? kStatementMark.size() + info.signature.size() + info.statement.size() + 1 : 0;
+    if (info.name.find('\0') != std::string::npos || info.statement.find('\0') != std::string::npos ||
+        (signed_ && info.signature.size() != platform::kEd25519SignatureSize) ||
+        kNameOffset + info.name.size() + 1 + statementSize > kReplySize) {
         return std::nullopt;
     }
     Reply reply = MakeReply(kFileInfo, info.size);
     unsigned char* at = std::copy(info.name.begin(), info.name.end(), reply.begin() + kNameOffset) + 1;
-    if (!info.signature.empty()) {
-        at = std::copy(kSignatureMark.begin(), kSignatureMark.end(), at);
-        std::copy(info.signature.begin(), info.signature.end(), at);
+    if (signed_) {
+        at = std::copy(kStatementMark.begin(), kStatementMark.end(), at);
+        at = std::copy(info.signature.begin(), info.signature.end(), at);
+        std::copy(info.statement.begin(), info.statement.end(), at);
     }
     return reply;
 }
@@ -78,12 +83,18 @@ std::optional<FileInfo> ParseFileInfo(const Reply& reply) {
     FileInfo info;
     info.size = ReadU32(reply.data() + kSizeOffset);
     info.name.assign(nameBegin, nameEnd);
-    const std::size_t after = static_cast<std::size_t>(nameEnd - reply.begin()) + 1;
+    const auto mark = nameEnd + 1;
     const std::size_t signatureSize = platform::kEd25519SignatureSize;
-    if (after + kSignatureMark.size() + signatureSize <= kReplySize &&
-        std::memcmp(reply.data() + after, kSignatureMark.data(), kSignatureMark.size()) == 0) {
-        const auto* signature = reinterpret_cast<const char*>(reply.data() + after + kSignatureMark.size());
-        info.signature.assign(signature, signatureSize);
+    if (reply.end() - mark <= static_cast<std::ptrdiff_t>(kStatementMark.size() + signatureSize) ||
+        !std::equal(kStatementMark.begin(), kStatementMark.end(), mark)) {
+        return info;
+    }
+    const auto signature = mark + static_cast<std::ptrdiff_t>(kStatementMark.size());
+    const auto statement = signature + static_cast<std::ptrdiff_t>(signatureSize);
+    const auto statementEnd = std::find(statement, reply.end(), 0);
+    if (statementEnd != reply.end() && statementEnd != statement) {
+        info.signature.assign(signature, statement);
+        info.statement.assign(statement, statementEnd);
     }
     return info;
 }

@@ -24,20 +24,17 @@ inline constexpr std::size_t kBlockData = kReplySize - 4;
 enum Code : std::uint32_t {
     kBusy = 99,        // server, greeting: too many connections
     kAskFileInfo = 11, // updater
-    kFileInfo = 12,    // server: size, NUL-terminated name, optionally "SIG1" and a signature
+    kFileInfo = 12,    // server: size, NUL-terminated name, optionally a signed statement
     kStartTransfer = 21,
     kDataBlock = 22, // server: 4,092 bytes of the file
     kLastBlock = 23, // server: size mod 4,092 bytes of the file
     kBlockReceived = 24,
     kTransferDone = 81, // updater
-    kApplyAction = 82,  // server: 1 copy over the program's file, 2 open the file
+    kApplyAction = 82,  // server: 1 copy over the program's file, 2 run the file
 };
 
 inline constexpr std::uint32_t kActionCopy = 1;
-inline constexpr std::uint32_t kActionOpen = 2;
-
-// Marks a signed file: behind the name's NUL come these four bytes and a 64-byte Ed25519 signature.
-inline constexpr std::string_view kSignatureMark = "SIG1";
+inline constexpr std::uint32_t kActionRun = 2;
 
 using Request = std::array<unsigned char, kRequestSize>;
 using Reply = std::array<unsigned char, kReplySize>;
@@ -62,12 +59,14 @@ std::size_t LastBlockSize(std::uint32_t size);
 struct FileInfo {
     std::uint32_t size = 0;
     std::string name;      // as the server sent it: CP949 bytes, possibly with folders
-    std::string signature; // empty when the block carries none
+    std::string signature; // of the statement; both empty when the block carries no signed statement
+    std::string statement; // the text of an UpdateStatement
 };
 
-// The reply of code 12. Nothing when the name and the signature do not fit the reply.
+// The reply of code 12. Nothing when the name and the statement do not fit the reply.
 std::optional<Reply> MakeFileInfo(const FileInfo& info);
-// The file information of a reply of code 12. Nothing for another code or a name without its NUL.
+// The file information of a reply of code 12. Nothing for another code or a name without its NUL; without a
+// statement when none, or none that ends within the reply, follows the name.
 std::optional<FileInfo> ParseFileInfo(const Reply& reply);
 
 } // namespace updater

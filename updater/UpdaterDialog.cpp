@@ -1,5 +1,6 @@
 #include "updater/UpdaterDialog.h"
 
+#include "platform/Http.h"
 #include "platform/NamedMutex.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -30,28 +31,58 @@ const QString kSaving = QStringLiteral("진행상태: 파일저장중...");
 const QString kReady = QStringLiteral("진행상태: 업데이트 준비완료.");
 const QString kFailed = QStringLiteral("진행상태: 다운로드 실패 !!! ");
 const QString kPressStart = QStringLiteral(" <시작>버튼을 누르세요.");
+// Why a file was refused, told after the failure text.
+const QString kKeptFile = QStringLiteral(" 바꿀 수 없는 파일");
+const QString kNotPlainFile = QStringLiteral(" 일반 파일이 아님");
+const QString kNotSigned = QStringLiteral(" 서명 확인 실패");
+const QString kNotNewer = QStringLiteral(" 새 버전이 아님");
+const QString kNotAsSigned = QStringLiteral(" 서명과 다른 파일");
 
 const QString kSocketError = QStringLiteral("소켓 에러...");
 const QString kConnectError = QStringLiteral("커넥션 에러...");
 const QString kClientRunning = QStringLiteral("Halvren 프로그램을 종료해 주십시요.");
 const QString kSaveFailed = QStringLiteral("다운로드한 파일을 Down 폴더에 저장하지 못했습니다.");
 const QString kReplaceFailed = QStringLiteral("새 파일로 바꾸지 못했습니다. 프로그램은 그대로입니다.");
-const QString kOpenFailed = QStringLiteral("다운로드한 파일을 열지 못했습니다.");
+const QString kRunFailed = QStringLiteral("다운로드한 파일을 실행하지 못했습니다.");
+const QString kVersionNotRecorded =
+    QStringLiteral("새 파일로 바꾸었지만 설치된 버전을 기록하지 못했습니다. 다음 종료 때 업데이트를 다시 묻습니다.");
+const QString kRestartFailed =
+    QStringLiteral("Halvren을 다시 시작하지 못했습니다. 프로그램 폴더에서 직접 시작해 주십시오.");
 
 const QString kStartTip = QStringLiteral("업데이트 서버에서 새 버전을 받습니다.");
 const QString kFinishTip = QStringLiteral("아무것도 바꾸지 않고 업데이트를 끝냅니다.");
 const QString kFinishCopyTip = QStringLiteral("받은 새 버전을 프로그램 폴더에 넣고 업데이트를 끝냅니다.");
-const QString kFinishOpenTip = QStringLiteral("받은 파일을 실행하고 업데이트를 끝냅니다.");
+const QString kFinishRunTip = QStringLiteral("받은 파일을 실행하고 업데이트를 끝냅니다.");
 
 constexpr int kBackground = 135;
 constexpr int kStartNormal = 136, kStartHover = 137;
 constexpr int kFinishNormal = 138, kFinishHover = 139;
 
+QString Why(std::uint32_t refusal) {
+    switch (static_cast<updater::Refusal>(refusal)) {
+    case updater::Refusal::KeptFile:
+        return kKeptFile;
+    case updater::Refusal::NotPlainFile:
+        return kNotPlainFile;
+    case updater::Refusal::NotSigned:
+        return kNotSigned;
+    case updater::Refusal::NotNewer:
+        return kNotNewer;
+    case updater::Refusal::NotAsSigned:
+        return kNotAsSigned;
+    case updater::Refusal::None:
+        break;
+    }
+    return QString();
+}
+
 std::string HostOf(const std::string& programFolder) {
-    std::string host =
-        platform::ReadProfileString(programFolder + "EnvSet.ini", "DEFAULT", "URL", UpdaterDialog::kDefaultHost);
+    std::string host = platform::ReadProfileString(programFolder + updater::kSettingsFile, "DEFAULT", "URL",
+                                                   UpdaterDialog::kDefaultHost);
     host.resize(std::min(host.size(), kHostMax));
-    return host.substr(0, host.find(':'));
+    // The centre's address may name its scheme ("https://host:port"); the update server is the same host.
+    const std::optional<platform::ServerAddress> address = platform::ParseServerAddress(host);
+    return address ? address->host : host.substr(0, host.find(':'));
 }
 
 CXButton* MakeButton(QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int normal,
@@ -154,9 +185,8 @@ void UpdaterDialog::Download() {
         download.Run();
         QMetaObject::invokeMethod(
             this,
-            [this, success = download.Success(), action = download.ApplyAction(), name = download.FileName()] {
-                OnTransferEnded(success, action, name);
-            },
+            [this, success = download.Success(), action = download.ApplyAction(), name = download.FileName(),
+             version = download.Version()] { OnTransferEnded(success, action, name, version); },
             Qt::QueuedConnection);
     });
 }
@@ -184,7 +214,7 @@ void UpdaterDialog::OnStage(updater::Stage stage, std::uint32_t value) {
         ShowStatus(kConnected);
         break;
     case Stage::InitFailed:
-        ShowStatus(kInitFailed);
+        ShowStatus(kInitFailed + Why(value));
         break;
     case Stage::Receiving:
         m_progress->setRange(0, static_cast<int>(value));
@@ -194,7 +224,7 @@ void UpdaterDialog::OnStage(updater::Stage stage, std::uint32_t value) {
     case Stage::Progress:
         break;
     case Stage::Failed:
-        ShowStatus(kFailed);
+        ShowStatus(kFailed + Why(value));
         break;
     case Stage::Received:
         ShowStatus(kReceived);
@@ -223,7 +253,8 @@ void UpdaterDialog::OnStage(updater::Stage stage, std::uint32_t value) {
     }
 }
 
-void UpdaterDialog::OnTransferEnded(bool success, std::uint32_t action, const std::string& fileName) {
+void UpdaterDialog::OnTransferEnded(bool success, std::uint32_t action, const std::string& fileName,
+                                    const std::string& version) {
     if (m_worker.joinable()) {
         m_worker.join();
     }
@@ -231,15 +262,16 @@ void UpdaterDialog::OnTransferEnded(bool success, std::uint32_t action, const st
     m_success = success;
     m_applyAction = action;
     m_fileName = fileName;
+    m_version = version;
     // After a good download only the finish button remains, so the transfer cannot run twice.
     m_start->setEnabled(!success);
     m_start->setVisible(!success);
     if (success) {
         // Alone, it stands in the middle, and its tip says what it now does.
         m_finish->move((kWidth - m_finish->width()) / 2, m_finish->y());
-        AddToolTip(m_finish, action == updater::kActionCopy   ? kFinishCopyTip
-                             : action == updater::kActionOpen ? kFinishOpenTip
-                                                              : kFinishTip);
+        AddToolTip(m_finish, action == updater::kActionCopy  ? kFinishCopyTip
+                             : action == updater::kActionRun ? kFinishRunTip
+                                                             : kFinishTip);
         m_finish->setFocus();
     }
     emit TransferEnded();
@@ -260,15 +292,39 @@ void UpdaterDialog::ApplyUpdate() {
     }
     const std::string source = m_programFolder + updater::Download::kDownFolder + m_fileName;
     if (m_applyAction == updater::kActionCopy) {
-        if (!updater::PutInPlace(source, m_programFolder + m_fileName, updater::DownloadOptions().maxSize)) {
-            Notify(kReplaceFailed, QMessageBox::Warning);
-        }
-    } else if (m_applyAction == updater::kActionOpen) {
-        if (!platform::OpenFile(source, m_options.opener)) {
-            Notify(kOpenFailed, QMessageBox::Warning);
+        Replace(source);
+    } else if (m_applyAction == updater::kActionRun) {
+        if (!platform::StartProgram(source, m_programFolder)) {
+            Notify(kRunFailed, QMessageBox::Warning);
         }
     }
     close();
+}
+
+void UpdaterDialog::Replace(const std::string& source) {
+    if (!updater::PutInPlace(source, m_programFolder, m_fileName, updater::DownloadOptions().maxSize)) {
+        Notify(kReplaceFailed, QMessageBox::Warning);
+        return;
+    }
+    // Without a key nothing signed names the version: the one the centre announced is what was fetched, and
+    // it is recorded only when above the installed one, so that the record never goes back.
+    std::string version = m_version;
+    if (version.empty()) {
+        version = updater::AnnouncedVersion(m_programFolder);
+        if (!updater::IsNewerVersion(version, updater::InstalledVersion(m_programFolder))) {
+            version.clear();
+        }
+    }
+    if (!version.empty() && !updater::RecordInstalledVersion(m_programFolder, version)) {
+        Notify(kVersionNotRecorded, QMessageBox::Warning);
+    }
+    if (m_fileName == updater::kClientFile) {
+        // The client would find its own lock taken and end at once.
+        m_clientLock.reset();
+        if (!platform::StartProgram(m_programFolder + m_fileName, m_programFolder)) {
+            Notify(kRestartFailed, QMessageBox::Warning);
+        }
+    }
 }
 
 void UpdaterDialog::done(int result) {

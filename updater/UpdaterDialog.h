@@ -20,7 +20,7 @@ class NamedMutex;
 }
 
 // The updater's one window: a status line, a progress bar, the start button that downloads the new file into
-// "Down/" and the finish button that puts it in place (or opens it) and ends the updater. The download runs
+// "Down/" and the finish button that puts it in place (or runs it) and ends the updater. The download runs
 // beside the window, so the window keeps painting and moving while it lasts.
 class UpdaterDialog : public CXDialog {
     Q_OBJECT
@@ -31,7 +31,6 @@ public:
         int port = updater::kUpdatePort;
         long connectMs = 10000;
         long blockMs = 30000;
-        std::string opener; // the program that opens a file handed out to be opened; empty: the desktop's
     };
     // Shows a plain system message box with an OK button.
     using Notifier = std::function<void(const QString& text, QMessageBox::Icon icon)>;
@@ -47,8 +46,9 @@ public:
 
     // The start button: runs the download once; inactive while one runs.
     void Download();
-    // The finish button: puts the downloaded file in place or opens it, as the server asked, unless the
-    // client still runs; then closes the window.
+    // The finish button: puts the downloaded file in place (recording the installed version, and starting the
+    // client again when it was the client) or runs it, as the server asked, unless the client still runs; then
+    // closes the window.
     void ApplyUpdate();
 
     void SetNotifier(Notifier notifier) { m_notifier = std::move(notifier); }
@@ -73,7 +73,8 @@ protected:
 
 private:
     void OnStage(updater::Stage stage, std::uint32_t value);
-    void OnTransferEnded(bool success, std::uint32_t action, const std::string& fileName);
+    void OnTransferEnded(bool success, std::uint32_t action, const std::string& fileName, const std::string& version);
+    void Replace(const std::string& source);
     void PostProgress(std::uint32_t value);
     void ShowStatus(const QString& text);
     void ResetStatus();
@@ -85,6 +86,7 @@ private:
     bool m_success = false;
     std::uint32_t m_applyAction = updater::kActionCopy;
     std::string m_fileName;
+    std::string m_version; // the signed version; empty without a key
 
     CXEdit* m_status;
     QProgressBar* m_progress;

@@ -28,6 +28,7 @@ setting() {
 }
 old_url=$(setting "$prefix/EnvSet.ini" URL)
 old_regkey=$(setting "$prefix/EnvSet.ini" REGKEY)
+old_cafile=$(setting "$prefix/EnvSet.ini" CAFILE)
 
 # Each file is put in place whole: copied beside its place, then renamed over it.
 place() {
@@ -37,17 +38,26 @@ place "$here/Halvren" "$prefix/Halvren" 755
 place "$here/Updater" "$prefix/Updater" 755
 place "$here/libKavrel.so" "$prefix/libKavrel.so" 644
 place "$here/TxtRes.rsc" "$prefix/TxtRes.rsc" 644
+# The publisher's key, when the package brings one: from now on the updater takes only updates signed with it.
+if [ -f "$here/update-key.pem" ]; then
+    place "$here/update-key.pem" "$prefix/update-key.pem" 644
+fi
 # The unpacked folder may be deleted once installed; the uninstaller lives with the program.
 place "$here/uninstall.sh" "$prefix/uninstall.sh" 755
 for image in "$here"/images/*.bmp; do
     place "$image" "$prefix/images/$(basename "$image")" 644
 done
 
-# The settings of this version, with the server and the machine binding of the one before.
+# The settings of this version, with the server (and the authority its certificate is checked against) and the
+# machine binding of the one before.
 settings=$(mktemp "$prefix/.EnvSet.XXXXXX")
 cp "$here/EnvSet.ini" "$settings"
 if [ -n "$old_url" ]; then
     sed -i "s|^URL=.*|URL=$old_url\r|" "$settings"
+fi
+if [ -n "$old_cafile" ]; then
+    sed -i '/^CAFILE[[:space:]]*=/d' "$settings"
+    printf 'CAFILE=%s\r\n' "$old_cafile" >>"$settings"
 fi
 if [ -n "$old_regkey" ]; then
     printf 'REGKEY=%s\r\n' "$old_regkey" >>"$settings"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(const QString& version, QWidget* parent) : QDialog(parent) {
     setObjectName("CAboutDlg");
     setWindowTitle(QStringLiteral("Halvren 정보"));
     setAccessibleName(windowTitle());
@@ -14,9 +14,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setObjectName("aboutIcon");
     icon->setAccessibleName(QStringLiteral("Halvren 아이콘"));
     icon->setPixmap(QPixmap(QStringLiteral(":/res/icon.png")));
-    auto* version = new QLabel(QStringLiteral("Halvren Version 1.0"), this);
-    version->setObjectName("aboutVersion");
-    version->setAccessibleName(version->text());
+    auto* versionLine = new QLabel(QStringLiteral("Halvren Version ") + version, this);
+    versionLine->setObjectName("aboutVersion");
+    versionLine->setAccessibleName(versionLine->text());
     auto* ok = new QPushButton(QStringLiteral("확인"), this);
     ok->setObjectName("aboutOk");
     ok->setAccessibleName(ok->text());
@@ -25,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
-    row->addWidget(version, 1);
+    row->addWidget(versionLine, 1);
     auto* column = new QVBoxLayout(this);
     column->addLayout(row);
     column->addWidget(ok, 0, Qt::AlignRight);

@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
-// The About box: the program's name, version and icon.
+// The About box: the program's name, its installed version and its icon.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit CAboutDlg(const QString& version, QWidget* parent = nullptr);
 };

@@ -57,6 +57,7 @@ bool ClientApp::StartUp() {
         return false;
     }
     m_transport->SetServer(m_environment->ServerHost());
+    m_transport->SetTrustedAuthorities(m_environment->TrustedAuthorities());
     if (CheckVersion() != 1) {
         return false;
     }

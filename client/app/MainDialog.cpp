@@ -7,6 +7,7 @@
 #include "client/report/CDlg_SendCall.h"
 #include "client/users/CDlg_SelectUser.h"
 #include "client/users/CDlg_UserInformation.h"
+#include "platform/Http.h"
 #include "platform/Shell.h"
 #include "skin/CXButton.h"
 #include "skin/SkinCatalogue.h"
@@ -100,7 +101,10 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
         move(desktop.left() + desktop.width() / 2 - 512, desktop.top() + desktop.height() / 2 - 384);
     }
 
-    m_helpAddress = "http://" + host.Env().ServerHost() + "/Morvane/vesk/Help/help.jsp";
+    // The help page comes from the centre the way the reports go: over https when its address says so.
+    const std::optional<platform::ServerAddress> centre = platform::ParseServerAddress(host.Env().ServerHost());
+    m_helpAddress = (centre && centre->tls ? centre->Origin() : "http://" + host.Env().ServerHost()) +
+                    "/Morvane/vesk/Help/help.jsp";
 
     m_pages = {new CDlg_SendCall(host, this), new CDlg_SelectUser(host, this), new CDlg_UserInformation(host, this),
                new CDlg_InquireHistory(host, this)};
@@ -253,7 +257,9 @@ void MainDialog::OpenHelp() {
 }
 
 void MainDialog::ShowAbout() {
-    CAboutDlg about(this);
+    // The installed version, which an update records: an empty one counts as "1.0.0.0", as at the version check.
+    const std::string& installed = m_host.Env().CurrentVersion();
+    CAboutDlg about(ToUi(installed.empty() ? std::string("1.0.0.0") : installed), this);
     about.exec();
 }
 

@@ -85,7 +85,7 @@ std::optional<std::string> RunTransaction(PageHost& host, const std::string& req
         text = host.Reader().GetTagValue(*reply, judgement == 999 ? "COMENT" : "TITLE", position);
     }
     if (text.empty()) {
-        text = host.Env().GetText("MESSAGE", noAnswerKey);
+        text = host.Env().GetText("MESSAGE", !reply && host.Transport().Untrusted() ? kUntrustedMessage : noAnswerKey);
     }
     host.ShowMessage(text);
     return std::nullopt;

@@ -63,6 +63,10 @@ void Environment::Start(const std::string& programFolder) {
         m_currentVersion = GetSetting(kDefaultSection, "CURRENT_VERSION");
         m_serverHost = GetSetting(kDefaultSection, "URL");
         m_regKey = GetSetting(kDefaultSection, "REGKEY");
+        const std::string caFile = GetSetting(kDefaultSection, "CAFILE");
+        if (!caFile.empty()) {
+            m_trustedAuthorities = caFile.front() == '/' ? caFile : folder + caFile;
+        }
 
         ReportCategory = kNoCategory;
         m_updatePending = false;

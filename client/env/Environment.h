@@ -43,6 +43,9 @@ public:
     const std::string& CurrentVersion() const { return m_currentVersion; }
     const std::string& ServerHost() const { return m_serverHost; }
     const std::string& RegKey() const { return m_regKey; }
+    // The file named by "CAFILE" (relative to the program folder, or absolute): the authorities an https centre
+    // must chain to. Empty when the setting is absent: the system's trust store then decides.
+    const std::string& TrustedAuthorities() const { return m_trustedAuthorities; }
     // The hardware address text, with its line feed; empty when it could not be obtained.
     const std::string& MacAddress() const { return m_macAddress; }
 
@@ -118,6 +121,7 @@ private:
     std::string m_cipherFolder; // where the cipher is loaded from, known before the paths are set
     std::string m_currentVersion;
     std::string m_serverHost;
+    std::string m_trustedAuthorities;
     std::string m_programFolder;
     std::string m_personStorePath;
     std::string m_settingsPath;

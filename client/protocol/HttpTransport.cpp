@@ -15,18 +15,19 @@ void HttpTransport::SetServer(const std::string& host) {
 }
 
 void HttpTransport::SetTimeLimits(long connectMs, long totalMs) {
-    m_limits.connectMs = connectMs;
-    m_limits.totalMs = totalMs;
+    m_options.limits.connectMs = connectMs;
+    m_options.limits.totalMs = totalMs;
 }
 
 bool HttpTransport::Open() {
     Close();
-    m_request = platform::HttpExchange::Open(m_serverHost, kObjectPath, kAgentName, m_limits);
+    m_request = platform::HttpExchange::Open(m_session, m_serverHost, kObjectPath, kAgentName, m_options);
     return m_request != nullptr;
 }
 
 bool HttpTransport::Send(const std::string& requestText) {
     const std::string body = "StrRequest=" + requestText;
+    m_untrusted = false;
     if (!Open()) {
         return false;
     }
@@ -35,7 +36,8 @@ bool HttpTransport::Send(const std::string& requestText) {
         return false;
     }
     m_outcome = m_request->Post(body);
-    if (m_outcome == platform::HttpExchange::Outcome::NoReply) {
+    m_untrusted = m_outcome == platform::HttpExchange::Outcome::Untrusted;
+    if (m_outcome == platform::HttpExchange::Outcome::NoReply || m_untrusted) {
         Close();
         return false;
     }

@@ -8,7 +8,9 @@
 #include "standins/centre/LocalTime.h"
 #include "standins/centre/ResidentCheck.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/random.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -108,6 +111,28 @@ std::string FormValue(const std::string& body, const std::string& key) {
     return {};
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// A secret of this run: 128 random bits as hex; empty only when the system has no randomness to give.
+std::string RandomToken() {
+    unsigned char bytes[16];
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+        return {};
+    }
+    std::string token;
+    for (unsigned char b : bytes) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        token += hex;
+    }
+    return token;
+}
+
 } // namespace
 
 // One request under way: from its complete head to its answer.
@@ -120,9 +145,10 @@ struct CentreServer::Exchange {
 
 // The library's callbacks, with access to the server they serve.
 struct CentreServerHooks {
-    static Reply Route(CentreServer& server, MHD_Connection* connection, const std::string& method,
+    static Reply Route(const CentreServer::Listener& listener, MHD_Connection* connection, const std::string& method,
                        const std::string& path, const std::string& body) {
-        if (path == CentreServer::kRequestPath) {
+        CentreServer& server = *listener.server;
+        if (path == CentreServer::kRequestPath && !listener.pagesOnly) {
             if (method != "POST") {
                 return Refusal(405, "요청은 POST로 보내 주십시오.", method + " on the request path");
             }
@@ -145,7 +171,7 @@ struct CentreServerHooks {
             return ReportPage(server, path.substr(std::strlen(kReportPagePrefix)));
         }
         if (path == kResidentsPath && (get || method == "POST")) {
-            return ResidentForm(server, connection, loopback, get ? nullptr : &body);
+            return ResidentForm(listener, connection, loopback, get ? nullptr : &body);
         }
         return Page(404, RenderProblemPage("없는 주소입니다."), "-> 404");
     }
@@ -178,18 +204,25 @@ struct CentreServerHooks {
 
     // The register is the operator's: its form answers on this machine only, and only to a page of this server,
     // so that no other web page in the operator's browser can post to it. `body` is null for the empty form.
-    static Reply ResidentForm(CentreServer& server, MHD_Connection* connection, bool loopback,
+    static Reply ResidentForm(const CentreServer::Listener& listener, MHD_Connection* connection, bool loopback,
                               const std::string* body) {
+        CentreServer& server = *listener.server;
         const char* origin = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Origin");
         const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
+        const std::string scheme = listener.certificatePem.empty() ? "http://" : "https://";
         const bool foreign =
-            origin != nullptr && (host == nullptr || std::string(origin) != "http://" + std::string(host));
-        if (!loopback || foreign) {
+            origin != nullptr && (host == nullptr || std::string(origin) != scheme + std::string(host));
+        // Only a form this server gave out in this run carries the token.
+        const bool forged =
+            body != nullptr && (server.m_formToken.empty() || FormValue(*body, "token") != server.m_formToken);
+        if (!loopback || foreign || forged) {
             return Page(403, RenderProblemPage("주민 명부는 신고센터 컴퓨터에서만 고칠 수 있습니다."),
-                        "resident form -> refused to " + std::string(loopback ? "another site" : "a remote peer"));
+                        "resident form -> refused to " + std::string(!loopback ? "a remote peer"
+                                                                     : foreign ? "another site"
+                                                                               : "a form without its token"));
         }
         if (body == nullptr) {
-            return Page(200, RenderResidentForm("", false), "resident form");
+            return Page(200, RenderResidentForm("", false, server.m_formToken), "resident form");
         }
         std::string error;
         std::optional<Resident> resident =
@@ -200,14 +233,14 @@ struct CentreServerHooks {
             resident.reset();
         }
         if (!resident) {
-            return Page(400, RenderResidentForm(error, true), "resident form -> refused: " + error);
+            return Page(400, RenderResidentForm(error, true, server.m_formToken), "resident form -> refused: " + error);
         }
         std::string notice = "등록했습니다: " + platform::Cp949ToUtf8(resident->name).value_or("") + " " +
                              resident->ssn.substr(0, 6) + "-" + resident->ssn[6] + "******";
         if (!previous.empty() && previous != resident->name) {
             notice += " (전에는 " + platform::Cp949ToUtf8(previous).value_or("?") + ")";
         }
-        return Page(200, RenderResidentForm(notice, false), "resident form -> " + notice);
+        return Page(200, RenderResidentForm(notice, false, server.m_formToken), "resident form -> " + notice);
     }
 
     static MHD_Result Queue(CentreServer& server, MHD_Connection* connection, CentreServer::Exchange& exchange,
@@ -234,14 +267,31 @@ struct CentreServerHooks {
         return queued;
     }
 
+    // A page of another site that has pointed its own name at this machine sends that name: it gets nothing.
+    static bool NamesThisServer(const CentreServer::Listener& listener, MHD_Connection* connection) {
+        const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
+        if (host == nullptr) {
+            return false;
+        }
+        const std::string name = Lower(host);
+        return std::find(listener.names.begin(), listener.names.end(), name) != listener.names.end();
+    }
+
     static MHD_Result OnRequest(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*,
                                 const char* upload, size_t* uploadSize, void** state) {
-        CentreServer& server = *static_cast<CentreServer*>(cls);
+        const CentreServer::Listener& listener = *static_cast<CentreServer::Listener*>(cls);
+        CentreServer& server = *listener.server;
         auto* exchange = static_cast<CentreServer::Exchange*>(*state);
         if (exchange == nullptr) {
             // The head is in. Refuse what is too large before a byte of the body is read.
             exchange = new CentreServer::Exchange;
             *state = exchange;
+            if (!NamesThisServer(listener, connection)) {
+                const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
+                return Queue(server, connection, *exchange, method, url,
+                             {421, "421 Misdirected Request\n", "text/plain; charset=utf-8",
+                              "-> 421 for Host " + std::string(host == nullptr ? "(none)" : host).substr(0, 80)});
+            }
             const MHD_ConnectionInfo* head =
                 MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
             const int lines = MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr);
@@ -282,7 +332,7 @@ struct CentreServerHooks {
                          Refusal(413, "요청이 너무 큽니다. 64 KB 이하로 보내 주십시오.", "body too large"));
         }
         return Queue(server, connection, *exchange, method, url,
-                     Route(server, connection, method, url, exchange->body));
+                     Route(listener, connection, method, url, exchange->body));
     }
 
     static void OnCompleted(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
@@ -293,7 +343,7 @@ struct CentreServerHooks {
     // The library reports a connection closed before it closes its socket, so a socket in the list is
     // always still the connection's own.
     static void OnConnection(void* cls, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code) {
-        CentreServer& server = *static_cast<CentreServer*>(cls);
+        CentreServer& server = *static_cast<CentreServer::Listener*>(cls)->server;
         std::lock_guard lock(server.m_openMutex);
         if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
             server.m_open.erase(connection);
@@ -308,31 +358,60 @@ struct CentreServerHooks {
 };
 
 CentreServer::CentreServer(const CentreService& service, CentreStore& store, std::string helpPage, std::ostream& log)
-    : m_service(service), m_store(store), m_helpPage(std::move(helpPage)), m_log(log) {}
+    : m_service(service), m_store(store), m_helpPage(std::move(helpPage)), m_log(log), m_formToken(RandomToken()) {}
 
 CentreServer::~CentreServer() {
-    if (m_listenSocket >= 0 && !m_socketHandedOver) {
-        close(m_listenSocket);
+    for (const auto& listener : m_listeners) {
+        if (listener->daemon != nullptr) {
+            MHD_stop_daemon(listener->daemon);
+        } else if (listener->socket >= 0) {
+            close(listener->socket);
+        }
     }
 }
 
 int CentreServer::Bind(const std::string& host, int port) {
+    return m_listeners.empty() ? Listen(host, port, false) : -1;
+}
+
+int CentreServer::BindPages(const std::string& host, int port) {
+    return m_listeners.size() == 1 ? Listen(host, port, true) : -1;
+}
+
+bool CentreServer::TlsAvailable() {
+    return MHD_is_feature_supported(MHD_FEATURE_TLS) == MHD_YES;
+}
+
+bool CentreServer::UseTls(std::string certificatePem, std::string keyPem) {
+    if (!TlsAvailable() || m_listeners.empty() || certificatePem.empty() || keyPem.empty()) {
+        return false;
+    }
+    m_listeners.front()->certificatePem = std::move(certificatePem);
+    m_listeners.front()->keyPem = std::move(keyPem);
+    return true;
+}
+
+int CentreServer::Listen(const std::string& host, int port, bool pagesOnly) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE;
     addrinfo* found = nullptr;
-    if (m_listenSocket >= 0 || getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
         return -1;
     }
-    for (addrinfo* a = found; a != nullptr && m_listenSocket < 0; a = a->ai_next) {
+    int listening = -1;
+    for (addrinfo* a = found; a != nullptr && listening < 0; a = a->ai_next) {
+        if (pagesOnly && !IsLoopback(a->ai_addr)) {
+            continue; // the pages show every caller's details: never beyond this machine
+        }
         const int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
         // Address reuse lets a restarted centre bind at once; no port sharing, so a second centre on the same
         // address fails instead of silently taking half of the requests.
         int yes = 1;
         if (fd >= 0 && setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) == 0 &&
             bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, SOMAXCONN) == 0) {
-            m_listenSocket = fd;
+            listening = fd;
         } else if (fd >= 0) {
             close(fd);
         }
@@ -340,11 +419,56 @@ int CentreServer::Bind(const std::string& host, int port) {
     freeaddrinfo(found);
     sockaddr_storage bound{};
     socklen_t length = sizeof bound;
-    if (m_listenSocket < 0 || getsockname(m_listenSocket, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
+    if (listening < 0 || getsockname(listening, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
+        if (listening >= 0) {
+            close(listening);
+        }
         return -1;
     }
-    return ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
-                                             : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    const int boundPort = ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                                            : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    auto listener = std::make_unique<Listener>();
+    listener->server = this;
+    listener->socket = listening;
+    listener->pagesOnly = pagesOnly;
+    // The Host a browser or the client sends for this address: its own name, or the loopback's usual ones.
+    const std::string suffix = ":" + std::to_string(boundPort);
+    for (const std::string& name : {host.find(':') != std::string::npos ? "[" + host + "]" : host,
+                                    std::string("localhost"), std::string("127.0.0.1")}) {
+        listener->names.push_back(Lower(name) + suffix);
+    }
+    m_listeners.push_back(std::move(listener));
+    return boundPort;
+}
+
+bool CentreServer::Start(Listener& listener) {
+    const bool tls = !listener.certificatePem.empty();
+    if (tls) {
+        // The port may be left out where it is the scheme's own.
+        if (listener.names.front().ends_with(":443")) {
+            for (size_t i = 0, n = listener.names.size(); i < n; ++i) {
+                listener.names.push_back(listener.names[i].substr(0, listener.names[i].size() - 4));
+            }
+        }
+    } else if (listener.names.front().ends_with(":80")) {
+        for (size_t i = 0, n = listener.names.size(); i < n; ++i) {
+            listener.names.push_back(listener.names[i].substr(0, listener.names[i].size() - 3));
+        }
+    }
+    const unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC | (tls ? MHD_USE_TLS : 0);
+    // The library keeps pointers to the PEM texts, which live as long as the listener.
+    MHD_OptionItem tlsOptions[] = {
+        {tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, 0, const_cast<char*>(listener.certificatePem.c_str())},
+        {MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char*>(listener.keyPem.c_str())},
+        {MHD_OPTION_END, 0, nullptr}};
+    listener.daemon = MHD_start_daemon(
+        flags, 0, nullptr, nullptr, &CentreServerHooks::OnRequest, &listener, MHD_OPTION_LISTEN_SOCKET, listener.socket,
+        MHD_OPTION_THREAD_POOL_SIZE, listener.pagesOnly ? 1u : kServingThreads, MHD_OPTION_CONNECTION_LIMIT,
+        kMaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT, kMaxConnectionsPerPeer, MHD_OPTION_CONNECTION_TIMEOUT,
+        kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &CentreServerHooks::OnCompleted, &listener,
+        MHD_OPTION_NOTIFY_CONNECTION, &CentreServerHooks::OnConnection, &listener, MHD_OPTION_ARRAY, tlsOptions,
+        MHD_OPTION_END);
+    return listener.daemon != nullptr;
 }
 
 bool CentreServer::Serve() {
@@ -352,24 +476,23 @@ bool CentreServer::Serve() {
     if (m_stopRequested) {
         return true;
     }
-    if (m_listenSocket < 0) {
+    if (m_listeners.empty()) {
         return false;
     }
-    MHD_Daemon* daemon = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC, 0, nullptr, nullptr,
-        &CentreServerHooks::OnRequest, this, MHD_OPTION_LISTEN_SOCKET, m_listenSocket, MHD_OPTION_THREAD_POOL_SIZE,
-        kServingThreads, MHD_OPTION_CONNECTION_LIMIT, kMaxConnections, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
-        MHD_OPTION_NOTIFY_COMPLETED, &CentreServerHooks::OnCompleted, this, MHD_OPTION_NOTIFY_CONNECTION,
-        &CentreServerHooks::OnConnection, this, MHD_OPTION_END);
-    if (daemon == nullptr) {
-        return false;
+    for (const auto& listener : m_listeners) {
+        if (!Start(*listener)) {
+            return false; // the destructor stops what did start
+        }
     }
-    m_socketHandedOver = true;
     while (!m_stopSignal.wait_for(lock, std::chrono::seconds(1), [this] { return m_stopRequested; })) {
         CloseOverdue();
     }
     lock.unlock();
-    MHD_stop_daemon(daemon);
+    for (const auto& listener : m_listeners) {
+        MHD_stop_daemon(listener->daemon);
+        listener->daemon = nullptr;
+        listener->socket = -1;
+    }
     return true;
 }
 

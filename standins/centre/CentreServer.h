@@ -3,12 +3,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct MHD_Connection;
+struct MHD_Daemon;
 class CentreService;
 class CentreStore;
 
@@ -30,6 +33,9 @@ public:
     // closed however steadily it trickles: the client sends each request at once, and gives up after 30 s.
     static constexpr unsigned kRequestSeconds = 30;
     static constexpr unsigned kMaxConnections = 4000;
+    // Connections one peer address may hold at once, so that one process cannot keep a report waiting; enough
+    // for a browser and a few dozen callers behind one address.
+    static constexpr unsigned kMaxConnectionsPerPeer = 64;
 
     // `helpPage` is the help page in code page 949.
     CentreServer(const CentreService& service, CentreStore& store, std::string helpPage, std::ostream& log);
@@ -39,6 +45,17 @@ public:
 
     // Binds the listening socket; port 0 takes any free port. Returns the port, or -1 when binding failed.
     int Bind(const std::string& host, int port);
+    // Whether the server library was built with TLS.
+    static bool TlsAvailable();
+    // Serves the bound socket over TLS with this certificate chain and key (PEM). False when the library has
+    // no TLS. Checked when serving starts.
+    bool UseTls(std::string certificatePem, std::string keyPem);
+    // A second listener, plain HTTP on a loopback address only, for the dispatcher's pages and the resident
+    // form in a browser; it does not take the client's requests. Returns the port, or -1 when the address is
+    // not a loopback one or binding failed.
+    int BindPages(const std::string& host, int port);
+    // The token the resident form carries in this run.
+    const std::string& FormToken() const { return m_formToken; }
     // Serves until Stop; a request being answered is finished first. False when serving could not start.
     bool Serve();
     // Safe from any thread, also before Serve.
@@ -47,6 +64,20 @@ public:
 private:
     struct Exchange;
     friend struct CentreServerHooks;
+    // One listening socket with what it serves: the names it answers to (Host), TLS or not, every path or the
+    // pages only.
+    struct Listener {
+        CentreServer* server = nullptr;
+        int socket = -1;
+        std::vector<std::string> names;
+        bool pagesOnly = false;
+        std::string certificatePem;
+        std::string keyPem;
+        MHD_Daemon* daemon = nullptr;
+    };
+
+    int Listen(const std::string& host, int port, bool pagesOnly);
+    bool Start(Listener& listener);
 
     void Log(const std::string& line);
     // Closes the connections past their time for a request.
@@ -60,8 +91,9 @@ private:
     std::mutex m_stopMutex;
     std::condition_variable m_stopSignal;
     bool m_stopRequested = false;
-    int m_listenSocket = -1;
-    bool m_socketHandedOver = false; // the library closes it from then on
+    std::string m_formToken;
+    // The first is the one Bind made. A socket handed to a daemon is the library's to close.
+    std::vector<std::unique_ptr<Listener>> m_listeners;
     // Every open connection: its socket and the moment its request must be in.
     struct Open {
         int socket;

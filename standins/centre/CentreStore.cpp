@@ -2,8 +2,12 @@
 
 #include "platform/Codec.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -155,6 +159,24 @@ std::unique_ptr<CentreStore> CentreStore::Open(const std::filesystem::path& data
     std::error_code ec;
     std::filesystem::create_directories(dataDir, ec);
     std::string path = (dataDir / "centre.db").string();
+    // Resident numbers and every caller's details: the owner's alone, whatever the umask. The journal files
+    // take the database's mode.
+    if (chmod(dataDir.c_str(), 0700) != 0) {
+        error = "cannot make " + dataDir.string() + " a folder of its owner only";
+        return nullptr;
+    }
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (*suffix == '\0' ? O_CREAT : 0);
+        const int fd = open((path + suffix).c_str(), flags, 0600);
+        const bool kept = fd >= 0 && fchmod(fd, 0600) == 0;
+        if (fd >= 0) {
+            close(fd);
+        }
+        if (!kept && (*suffix == '\0' || errno != ENOENT)) {
+            error = "cannot make " + path + suffix + " readable by its owner only";
+            return nullptr;
+        }
+    }
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {

@@ -147,13 +147,15 @@ std::string RenderReportPage(const CentreReport& r, std::time_t now, const Progr
     return page;
 }
 
-std::string RenderResidentForm(const std::string& notice, bool failed) {
+std::string RenderResidentForm(const std::string& notice, bool failed, const std::string& token) {
     std::string page =
         Head("주민 명부", false) + "<h1>주민 명부에 주민 추가</h1>\n<p><a href=\"/\">신고 접수 현황으로</a></p>\n";
     if (!notice.empty()) {
         page += std::string("<p class=\"notice") + (failed ? " failed" : "") + "\">" + Escape(notice) + "</p>\n";
     }
     page += R"(<form method="post" action="/residents">
+<input type="hidden" name="token" value=")" +
+            Escape(token) + R"(">
 <p><label>이름 <input name="name" required maxlength="20"></label>
 <label>주민등록번호 <input name="number" required maxlength="14" placeholder="800101-1234567"></label>
 <button type="submit">추가</button></p>

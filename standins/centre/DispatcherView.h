@@ -21,8 +21,8 @@ std::string RenderDispatcherView(const std::vector<CentreReport>& reports, std::
 std::string RenderReportPage(const CentreReport& report, std::time_t now, const ProgressOf& progressOf);
 
 // The operator's form that adds a resident to the register, with the outcome of the last entry (UTF-8) above
-// it when there is one.
-std::string RenderResidentForm(const std::string& notice, bool failed);
+// it when there is one. `token` goes back with every entry: only a form this server gave out is taken.
+std::string RenderResidentForm(const std::string& notice, bool failed, const std::string& token);
 
 // A short page that says what went wrong.
 std::string RenderProblemPage(const std::string& message);

@@ -25,6 +25,10 @@ struct Options {
     int port = 8080;
     std::string dataDir = "centre-data";
     std::string cipherPath;
+    std::string tlsCert; // PEM files; both or neither
+    std::string tlsKey;
+    std::string pagesHost; // the plain listener for the pages, when asked for
+    int pagesPort = -1;
     CentreSettings settings;
     std::vector<Resident> residents; // added to the register at start
 };
@@ -32,12 +36,18 @@ struct Options {
 void PrintHelp(const std::string& folder) {
     std::cout << "Usage: centre-standin [--listen HOST:PORT] [--data DIR] [--version TEXT] [--cipher PATH]\n"
                  "                      [--progress A,B,C] [--resident NAME,NUMBER]...\n"
+                 "                      [--tls-cert CERT --tls-key KEY [--pages 127.0.0.1:PORT]]\n"
                  "\n"
                  "Stands in for the reporting centre's server: answers the client's requests on\n"
                  "POST /Morvane/vesk/VeskManager.jsp, serves the help page on /Morvane/vesk/Help/help.jsp\n"
                  "and shows the received reports on / (refreshing itself).\n"
                  "\n"
                  "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8080; port 0 takes a free port)\n"
+                 "  --tls-cert CERT     serve HTTPS with this certificate (PEM, the chain after it) ...\n"
+                 "  --tls-key KEY       ... and its private key (PEM)\n"
+                 "  --pages HOST:PORT   with HTTPS: also serve the dispatcher's view and the resident form over\n"
+                 "                      plain HTTP here, for a browser without the certificate; loopback only,\n"
+                 "                      and not the client's requests\n"
                  "  --data DIR          folder of the database centre.db (default ./centre-data)\n"
                  "  --version TEXT      program version announced to clients (default 1.0.0.0)\n"
                  "  --cipher PATH       the Kavrel library that deciphers resident numbers\n"
@@ -59,7 +69,9 @@ void PrintHelp(const std::string& folder) {
         std::cout << "  " << std::string(seed.ssn).insert(6, "-") << "  " << seed.name << "\n";
     }
     std::cout << "The operator adds more with --resident, or with the form linked from the dispatcher's view\n"
-                 "(answered on this machine only). Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
+                 "(answered on this machine only). Every address answers only requests that name it (Host): its\n"
+                 "own, or localhost / 127.0.0.1 with its port; others get 421.\n"
+                 "The data folder is made readable by its owner only. Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
 }
 
 // Nothing when the command line is wrong; the reason is printed.
@@ -80,6 +92,15 @@ std::optional<Options> ParseOptions(int argc, char** argv, const std::string& fo
         if (arg == "--listen") {
             if (!ParseListen(value, options.host, options.port)) {
                 std::cerr << "centre-standin: --listen wants HOST:PORT, not \"" << value << "\"\n";
+                return std::nullopt;
+            }
+        } else if (arg == "--tls-cert") {
+            options.tlsCert = value;
+        } else if (arg == "--tls-key") {
+            options.tlsKey = value;
+        } else if (arg == "--pages") {
+            if (!ParseListen(value, options.pagesHost, options.pagesPort)) {
+                std::cerr << "centre-standin: --pages wants HOST:PORT on this machine, such as 127.0.0.1:8081\n";
                 return std::nullopt;
             }
         } else if (arg == "--data") {
@@ -123,6 +144,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, const std::string& fo
             std::cerr << "centre-standin: unknown option " << arg << " (see --help)\n";
             return std::nullopt;
         }
+    }
+    if (options.tlsCert.empty() != options.tlsKey.empty()) {
+        std::cerr << "centre-standin: --tls-cert and --tls-key go together\n";
+        return std::nullopt;
+    }
+    if (options.pagesPort >= 0 && options.tlsCert.empty()) {
+        std::cerr << "centre-standin: --pages is for an HTTPS centre (with --tls-cert and --tls-key)\n";
+        return std::nullopt;
     }
     return options;
 }
@@ -194,11 +223,39 @@ int main(int argc, char** argv) {
         std::cerr << "centre-standin: cannot listen on " << options->host << ":" << options->port << "\n";
         return 1;
     }
+    const bool tls = !options->tlsCert.empty();
+    if (tls) {
+        if (!CentreServer::TlsAvailable()) {
+            std::cerr << "centre-standin: this libmicrohttpd was built without TLS, so it cannot serve HTTPS\n";
+            return 1;
+        }
+        const std::optional<std::string> cert = ReadFile(options->tlsCert);
+        const std::optional<std::string> key = ReadFile(options->tlsKey);
+        if (!cert || !key || !server.UseTls(*cert, *key)) {
+            std::cerr << "centre-standin: cannot read the certificate " << options->tlsCert << " or its key "
+                      << options->tlsKey << "\n";
+            return 1;
+        }
+    }
+    const int pagesPort = options->pagesPort < 0 ? -1 : server.BindPages(options->pagesHost, options->pagesPort);
+    if (options->pagesPort >= 0 && pagesPort < 0) {
+        std::cerr << "centre-standin: cannot serve the pages on " << options->pagesHost << ":" << options->pagesPort
+                  << " (a loopback address only)\n";
+        return 1;
+    }
     stopSignals.OnStop([&server] { server.Stop(); });
 
-    std::cout << "centre-standin: serving on http://" << options->host << ":" << port << "/ (data " << options->dataDir
-              << ", version " << options->settings.version << ")" << std::endl;
+    std::cout << "centre-standin: serving on " << (tls ? "https://" : "http://") << options->host << ":" << port
+              << "/ (data " << options->dataDir << ", version " << options->settings.version << ")" << std::endl;
+    if (pagesPort >= 0) {
+        std::cout << "centre-standin: dispatcher's view on http://" << options->pagesHost << ":" << pagesPort
+                  << "/ (this machine only)" << std::endl;
+    }
     const bool served = server.Serve();
+    if (!served) {
+        std::cerr << "centre-standin: could not start serving" << (tls ? " (is the key the certificate's?)" : "")
+                  << "\n";
+    }
     std::cout << "centre-standin: stopped" << std::endl;
     return served ? 0 : 1;
 }

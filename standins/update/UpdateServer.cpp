@@ -28,9 +28,15 @@ std::optional<std::uint32_t> ReceiveRequest(TcpConnection& connection, long limi
     return ReadU32(request.data());
 }
 
+// The address part of "a.b.c.d:port".
+std::string AddressOf(const std::string& peer) {
+    return peer.substr(0, peer.rfind(':'));
+}
+
 } // namespace
 
 struct UpdateServer::Client {
+    std::string address;
     std::unique_ptr<TcpConnection> connection;
     std::thread thread;
     std::atomic<bool> done{false};
@@ -54,7 +60,8 @@ std::optional<Reply> UpdateServer::FileInfoFor(const UpdateOffer& offer) {
     if (offer.bytes.size() > 0xFFFFFFFFu) {
         return std::nullopt;
     }
-    return MakeFileInfo(FileInfo{static_cast<std::uint32_t>(offer.bytes.size()), offer.name, offer.signature});
+    return MakeFileInfo(
+        FileInfo{static_cast<std::uint32_t>(offer.bytes.size()), offer.name, offer.signature, offer.statement});
 }
 
 int UpdateServer::Bind(const std::string& host, int port) {
@@ -72,12 +79,18 @@ void UpdateServer::Serve() {
         if (!connection) {
             continue;
         }
-        if (m_clients.size() >= static_cast<std::size_t>(m_settings.maxClients)) {
+        // A few slow peers at one address must not hold every place that an honest download needs.
+        const std::string address = AddressOf(connection->PeerAddress());
+        const auto fromPeer = std::count_if(m_clients.begin(), m_clients.end(),
+                                            [&](const std::unique_ptr<Client>& c) { return c->address == address; });
+        if (m_clients.size() >= static_cast<std::size_t>(m_settings.maxClients) || fromPeer >= m_settings.maxPerPeer) {
             SendReply(*connection, MakeReply(kBusy), kBusyGreetingMs);
-            Log(connection->PeerAddress() + " busy: " + std::to_string(m_clients.size()) + " clients already");
+            Log(connection->PeerAddress() + " busy: " + std::to_string(m_clients.size()) + " clients already, " +
+                std::to_string(fromPeer) + " from this address");
             continue;
         }
         auto client = std::make_unique<Client>();
+        client->address = address;
         client->connection = std::move(connection);
         client->connection->SetStopFlag(&m_stop);
         Client* running = client.get();
@@ -104,8 +117,13 @@ void UpdateServer::ReapFinished(bool all) {
 
 void UpdateServer::Handle(TcpConnection& connection) {
     const auto began = std::chrono::steady_clock::now();
+    const auto end = began + std::chrono::milliseconds(m_settings.lifeMs);
     const std::string peer = connection.PeerAddress();
-    const long limit = m_settings.blockMs;
+    // Each wait ends at the block's time limit or at the end of the connection's life, whichever comes first.
+    auto limit = [&]() -> long {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        return std::clamp<long>(static_cast<long>(left.count()), 0, m_settings.blockMs);
+    };
     const std::uint32_t size = static_cast<std::uint32_t>(m_offer.bytes.size());
     const std::uint32_t blocks = BlockCount(size);
     std::uint64_t sent = 0; // file bytes handed out
@@ -126,14 +144,14 @@ void UpdateServer::Handle(TcpConnection& connection) {
                 if (m_settings.blockDelayMs > 0) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(m_settings.blockDelayMs));
                 }
-                if (!SendReply(connection, block, limit)) {
+                if (!SendReply(connection, block, limit())) {
                     return "broke off at block " + std::to_string(next);
                 }
                 sent += length;
                 ++next;
                 continue;
             }
-            const std::optional<std::uint32_t> code = ReceiveRequest(connection, limit);
+            const std::optional<std::uint32_t> code = ReceiveRequest(connection, limit());
             if (!code) {
                 return "no acknowledgement after block " + std::to_string(acknowledged);
             }
@@ -146,16 +164,16 @@ void UpdateServer::Handle(TcpConnection& connection) {
     };
 
     auto converse = [&]() -> std::string {
-        if (!SendReply(connection, MakeReply(kWelcome), limit)) {
+        if (!SendReply(connection, MakeReply(kWelcome), limit())) {
             return "gone before the greeting";
         }
         for (;;) {
-            const std::optional<std::uint32_t> code = ReceiveRequest(connection, limit);
+            const std::optional<std::uint32_t> code = ReceiveRequest(connection, limit());
             if (!code) {
                 return "left without finishing";
             }
             if (*code == kAskFileInfo) {
-                if (!SendReply(connection, m_fileInfo, limit)) {
+                if (!SendReply(connection, m_fileInfo, limit())) {
                     return "gone before the file information";
                 }
             } else if (*code == kStartTransfer) {
@@ -163,7 +181,7 @@ void UpdateServer::Handle(TcpConnection& connection) {
                     return failure;
                 }
             } else if (*code == kTransferDone) {
-                SendReply(connection, MakeReply(kApplyAction, m_offer.action), limit);
+                SendReply(connection, MakeReply(kApplyAction, m_offer.action), limit());
                 return "complete";
             } else {
                 return "unexpected code " + std::to_string(*code);
@@ -171,7 +189,10 @@ void UpdateServer::Handle(TcpConnection& connection) {
         }
     };
 
-    const std::string outcome = m_stop ? std::string("stopped") : converse();
+    std::string outcome = m_stop ? std::string("stopped") : converse();
+    if (limit() == 0 && outcome != "complete") {
+        outcome += " (the connection's time was up)";
+    }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
     Log(peer + " " + outcome + ": " + std::to_string(sent) + " of " + std::to_string(size) + " bytes in " +
         std::to_string(ms.count()) + " ms");

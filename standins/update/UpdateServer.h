@@ -17,22 +17,25 @@ class TcpListener;
 } // namespace platform
 
 // What the stand-in hands out: one file, the name it announces (CP949), the apply action and, where the
-// file is signed, its signature.
+// file is signed, the signed statement and its signature.
 struct UpdateOffer {
     std::string name;
     std::string bytes;
     std::uint32_t action = updater::kActionCopy;
     std::string signature;
+    std::string statement;
 };
 
-// A server of the update block protocol: many clients at once, each on a thread of its own, each wait
-// limited in time; beyond `maxClients` a client gets the busy greeting and is let go. One log line per
-// connection.
+// A server of the update block protocol: many clients at once, each on a thread of its own, each wait and
+// each connection's whole life limited in time; beyond `maxClients`, or beyond `maxPerPeer` from one
+// address, a client gets the busy greeting and is let go. One log line per connection.
 class UpdateServer {
 public:
     struct Settings {
         int maxClients = 32;
+        int maxPerPeer = 4;        // connections at once from one address
         long blockMs = 30000;      // how long a client may take for each request
+        long lifeMs = 600000;      // how long one connection may last, all in all
         int blockDelayMs = 0;      // a pause before each data block, to watch a transfer as it runs
         std::uint32_t window = 16; // data blocks sent ahead of their acknowledgements
     };

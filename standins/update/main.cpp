@@ -5,6 +5,7 @@
 #include "standins/common/StandinCommon.h"
 #include "standins/update/UpdateServer.h"
 #include "updater/UpdateFiles.h"
+#include "updater/UpdateStatement.h"
 
 #include <filesystem>
 #include <iostream>
@@ -23,12 +24,14 @@ struct Options {
     std::optional<std::string> name;
     std::uint32_t action = updater::kActionCopy;
     std::string signKey;
+    std::string version;
     UpdateServer::Settings settings;
 };
 
 void PrintHelp() {
     std::cout << "Usage: update-standin --file PATH [--listen HOST:PORT] [--name NAME] [--action 1|2]\n"
-                 "                      [--max-clients N] [--sign-key PEM] [--block-delay MS]\n"
+                 "                      [--sign-key PEM --version X.Y.Z.W] [--max-clients N] [--max-per-peer N]\n"
+                 "                      [--max-life S] [--block-delay MS]\n"
                  "\n"
                  "Stands in for the update server: hands out one file to every updater that asks, over\n"
                  "the update block protocol, many clients at once, one log line per connection.\n"
@@ -37,10 +40,14 @@ void PrintHelp() {
                  "  --file PATH         the file to hand out (at most 256 MiB)\n"
                  "  --name NAME         the file name announced (default the file's own name)\n"
                  "  --action 1|2        1: the updater puts the file in place of the program's file of that\n"
-                 "                      name (default); 2: it opens the file\n"
+                 "                      name (default); 2: it runs the file\n"
+                 "  --sign-key PEM      sign a statement of the file (name, version, size, action, SHA-256)\n"
+                 "                      with this Ed25519 private key, for updaters that hold the public key\n"
+                 "                      as update-key.pem; they take only a version above their installed one\n"
+                 "  --version X.Y.Z.W   the version the signed statement names (needed with --sign-key)\n"
                  "  --max-clients N     clients served at once (default 32); more get the busy greeting 99\n"
-                 "  --sign-key PEM      sign the file with this Ed25519 private key, for updaters that hold\n"
-                 "                      the public key as update-key.pem\n"
+                 "  --max-per-peer N    clients at once from one address (default 4); more get the greeting 99\n"
+                 "  --max-life S        seconds one connection may last, all in all (default 600)\n"
                  "  --block-delay MS    pause before each data block, to watch a transfer (default 0)\n"
                  "\n"
                  "Stops cleanly on Ctrl+C (SIGINT) or SIGTERM.\n";
@@ -76,6 +83,23 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
                 return std::nullopt;
             }
             options.action = static_cast<std::uint32_t>(std::stoul(value));
+        } else if (arg == "--version") {
+            if (!updater::IsDottedVersion(value)) {
+                std::cerr << "update-standin: --version wants a dotted version such as 1.0.0.1\n";
+                return std::nullopt;
+            }
+            options.version = value;
+        } else if (arg == "--max-per-peer" || arg == "--max-life") {
+            number = ParseNumber(value, 100000);
+            if (!number || *number < 1) {
+                std::cerr << "update-standin: " << arg << " wants a number from 1 to 100000\n";
+                return std::nullopt;
+            }
+            if (arg == "--max-per-peer") {
+                options.settings.maxPerPeer = static_cast<int>(*number);
+            } else {
+                options.settings.lifeMs = *number * 1000;
+            }
         } else if (arg == "--max-clients") {
             number = ParseNumber(value, 10000);
             if (!number || *number < 1) {
@@ -101,6 +125,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
         std::cerr << "update-standin: --file names the file to hand out (see --help)\n";
         return std::nullopt;
     }
+    if (options.signKey.empty() != options.version.empty()) {
+        std::cerr << "update-standin: --sign-key and --version go together: a signed file names its version\n";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -123,8 +151,12 @@ std::optional<UpdateOffer> MakeOffer(const Options& options) {
     offer.name = std::move(*wireName);
     offer.action = options.action;
     if (!options.signKey.empty()) {
+        const updater::UpdateStatement statement{offer.name, options.version,
+                                                 static_cast<std::uint32_t>(offer.bytes.size()), offer.action,
+                                                 platform::Sha256(offer.bytes)};
+        offer.statement = updater::StatementText(statement);
         const std::optional<std::string> key = updater::ReadFileBytes(options.signKey, 64 * 1024);
-        std::optional<std::string> signature = key ? platform::SignEd25519(*key, offer.bytes) : std::nullopt;
+        std::optional<std::string> signature = key ? platform::SignEd25519(*key, offer.statement) : std::nullopt;
         if (!signature) {
             std::cerr << "update-standin: " << options.signKey << " is not a readable Ed25519 private key (PEM)\n";
             return std::nullopt;
@@ -155,7 +187,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string summary = std::to_string(offer->bytes.size()) + " bytes, action " +
-                                std::to_string(offer->action) + (offer->signature.empty() ? ", unsigned" : ", signed");
+                                std::to_string(offer->action) +
+                                (offer->signature.empty() ? ", unsigned" : ", signed as version " + options->version);
 
     StopSignals stopSignals;
 

@@ -1,7 +1,10 @@
 #include "client/app/PageDialog.h"
 #include "client/protocol/HttpTransport.h"
+#include "platform/Profile.h"
 #include "skin/CXButton.h"
+#include "support/RawHttpCapture.h"
 #include "support/RunningClient.h"
+#include "support/TestAuthority.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -74,6 +77,33 @@ TEST_F(ClientAppTest, RefusalsAndBadRepliesShowTheCentresTextAndEndTheStart) {
     EXPECT_EQ(Cp949("잘못된 응답"), prompts.shown[1].first);
     EXPECT_EQ(unreachable, prompts.shown[2].first) << "never an empty box";
     EXPECT_EQ("", folder.Setting("LAST_VERSION"));
+}
+
+TEST_F(ClientAppTest, AnHttpsCentreIsTrustedThroughTheNamedAuthorityAndOtherwiseSaysSo) {
+    TestAuthority authority("Halvren Test Centre CA");
+    const std::string reply = "HTTP/1.0 200 OK\r\n\r\n" + VersionReply("1.0.0.0");
+    {
+        // The system's store does not know this authority: the start ends with the message, nothing sent.
+        RawHttpCapture tls(reply, authority.Issue("127.0.0.1"));
+        ProgramFolder folder("https://" + tls.Host(), "1.0.0.0");
+        auto app = Start(folder);
+        EXPECT_FALSE(app->StartUp());
+        app->Exit();
+        ASSERT_EQ(1u, prompts.shown.size());
+        EXPECT_EQ(Text(*app, "MSG_Server_Untrusted"), prompts.shown[0].first);
+        EXPECT_NE(std::string::npos, prompts.shown[0].first.find("119"));
+        EXPECT_EQ("", tls.Captured());
+    }
+    // "CAFILE" names it, relative to the program folder: the start goes on over TLS.
+    RawHttpCapture tls(reply, authority.Issue("127.0.0.1"));
+    ProgramFolder folder("https://" + tls.Host(), "1.0.0.0");
+    folder.dir.Write("centre-ca.pem", authority.CertificatePem());
+    ASSERT_TRUE(platform::WriteProfileString(folder.Folder() + "EnvSet.ini", "DEFAULT", "CAFILE", "centre-ca.pem"));
+    auto app = Start(folder);
+    EXPECT_TRUE(app->StartUp());
+    app->Exit();
+    EXPECT_EQ(0u, tls.Captured().find("POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n"));
+    EXPECT_EQ(1u, prompts.shown.size());
 }
 
 TEST_F(ClientAppTest, ASecondInstanceShowsItsMessageAndLeavesTheFirstAlone) {
@@ -297,9 +327,10 @@ TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButto
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndItsVersion) {
-    ProgramFolder folder(centre.Host(), "1.0.0.0");
-    centre.QueueBody(VersionReply("1.0.0.0"));
+TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndTheInstalledVersion) {
+    // An update records the version it installed; the About box of the next start names it.
+    ProgramFolder folder(centre.Host(), "1.0.0.7");
+    centre.QueueBody(VersionReply("1.0.0.7"));
     auto app = Start(folder);
     ASSERT_TRUE(app->StartUp());
     QString title;
@@ -313,7 +344,7 @@ TEST_F(ClientAppTest, TheAboutBoxNamesTheProgramAndItsVersion) {
     });
     app->MainWindow()->ShowAbout();
     EXPECT_EQ(QStringLiteral("Halvren 정보"), title);
-    EXPECT_EQ(QStringLiteral("Halvren Version 1.0"), version);
+    EXPECT_EQ(QStringLiteral("Halvren Version 1.0.0.7"), version);
     EXPECT_TRUE(app->MainWindow()->isVisible());
 }
 

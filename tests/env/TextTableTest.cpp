@@ -1,6 +1,7 @@
 #include "EnvFolder.h"
 
 #include "platform/Codec.h"
+#include "platform/Http.h"
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>
@@ -82,5 +83,9 @@ TEST(TextTable, InstalledTableHasEveryKey) {
     const std::filesystem::path settings = built.parent_path() / "EnvSet.ini";
     ASSERT_TRUE(std::filesystem::exists(settings));
     EXPECT_EQ(platform::ReadProfileString(settings.string(), "DEFAULT", "CURRENT_VERSION"), "1.0.0.0");
-    EXPECT_EQ(platform::ReadProfileString(settings.string(), "DEFAULT", "URL"), "127.0.0.1:8080");
+    // The stand-in's address; `make run` gives it the https scheme.
+    const auto centre = platform::ParseServerAddress(platform::ReadProfileString(settings.string(), "DEFAULT", "URL"));
+    ASSERT_TRUE(centre);
+    EXPECT_EQ("127.0.0.1", centre->host);
+    EXPECT_EQ(8080, centre->port);
 }

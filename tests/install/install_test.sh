@@ -20,7 +20,13 @@ fail() {
     exit 1
 }
 
-bash "$(dirname "$0")/../../scripts/dist.sh" "$dist" "$icon" "$work/halvren-test-linux-x86_64.tar.gz" >/dev/null
+# The publisher's key pair: only its public half may go into the package.
+openssl genpkey -algorithm ed25519 -out "$work/sign.pem" 2>/dev/null
+openssl pkey -in "$work/sign.pem" -pubout -out "$work/public.pem"
+! bash "$(dirname "$0")/../../scripts/dist.sh" "$dist" "$icon" "$work/refused.tar.gz" "$work/sign.pem" 2>/dev/null ||
+    fail "a private key was packed"
+[ ! -e "$work/refused.tar.gz" ] || fail "a package was made with a private key"
+bash "$(dirname "$0")/../../scripts/dist.sh" "$dist" "$icon" "$work/halvren-test-linux-x86_64.tar.gz" "$work/public.pem" >/dev/null
 tar -C "$work" -xzf "$work/halvren-test-linux-x86_64.tar.gz"
 package=$work/halvren-test-linux-x86_64
 [ ! -e "$package/Person.std" ] || fail "the package carries a person file"
@@ -35,6 +41,7 @@ entry=$home/.local/share/applications/halvren.desktop
 for f in Halvren Updater libKavrel.so EnvSet.ini TxtRes.rsc uninstall.sh; do
     [ -f "$prefix/$f" ] || fail "$f is missing from the program folder"
 done
+cmp -s "$work/public.pem" "$prefix/update-key.pem" || fail "the publisher's key is not in the program folder"
 grep -q "$prefix/uninstall.sh" "$work/install.log" || fail "install.sh does not say where the uninstaller is"
 [ "$(ls "$prefix/images" | wc -l)" -eq 69 ] || fail "the program folder has $(ls "$prefix/images" | wc -l) skin files"
 [ -f "$home/.local/share/icons/hicolor/64x64/apps/halvren.png" ] || fail "no icon"
@@ -60,12 +67,14 @@ grep -q "003" "$work/centre.log" || fail "the client never asked the centre: $(c
 
 # A reinstall keeps the stored persons and the binding and server of the settings.
 printf 'persons of this machine' >"$prefix/Person.std"
-sed -i "s|^URL=.*|URL=centre.example:8080\r|" "$prefix/EnvSet.ini"
+sed -i "s|^URL=.*|URL=https://centre.example:8443\r|" "$prefix/EnvSet.ini"
+printf 'CAFILE=centre-ca.pem\r\n' >>"$prefix/EnvSet.ini"
 grep -q '^REGKEY=' "$prefix/EnvSet.ini" || fail "the client wrote no machine binding"
 regkey=$(grep '^REGKEY=' "$prefix/EnvSet.ini")
 install
 [ "$(cat "$prefix/Person.std")" = "persons of this machine" ] || fail "a reinstall changed the person file"
-grep -q "^URL=centre.example:8080" "$prefix/EnvSet.ini" || fail "a reinstall lost the server"
+grep -q "^URL=https://centre.example:8443" "$prefix/EnvSet.ini" || fail "a reinstall lost the server"
+grep -q "^CAFILE=centre-ca.pem" "$prefix/EnvSet.ini" || fail "a reinstall lost the centre's authority"
 [ "$(grep '^REGKEY=' "$prefix/EnvSet.ini")" = "$regkey" ] || fail "a reinstall lost the machine binding"
 [ "$(grep -c '^REGKEY=' "$prefix/EnvSet.ini")" -eq 1 ] || fail "the binding stands twice"
 grep -q '^CURRENT_VERSION=' "$prefix/EnvSet.ini" || fail "the installed version is gone"

@@ -1,7 +1,7 @@
 // The whole way of one person, on the real stand-ins of the centre and of the update server: a first start
 // with nothing stored, registration (002, 004), a report (011), the history (015) and its state moving on, the
-// update accepted at the end, downloaded, checked and put in place, and a start of the new program that finds
-// the person again.
+// update accepted at the end, downloaded, checked and put in place, the new program started again by the
+// updater, and a start that finds the person again and is offered nothing more.
 #include "client/dialogs/CDlgCallConfirm.h"
 #include "client/dialogs/CDlgZip.h"
 #include "client/history/CDlg_InquireHistory.h"
@@ -27,11 +27,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -56,6 +53,20 @@ void WhenModal(std::function<void(QWidget*)> act) {
         ASSERT_NE(nullptr, modal) << "the window that was to come up did not";
         act(modal);
     });
+}
+
+// The processes that run the program at `path` (a path of this test's own).
+std::vector<pid_t> ProcessesOf(const fs::path& path) {
+    std::vector<pid_t> pids;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        std::error_code error;
+        const fs::path exe = fs::read_symlink(entry.path() / "exe", error);
+        if (!error && exe == path && name.find_first_not_of("0123456789") == std::string::npos) {
+            pids.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+        }
+    }
+    return pids;
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -83,7 +94,7 @@ TEST(Journey, FromAFirstStartToTheUpdatedProgram) {
     folder.dir.Write("update-key.pem", keys.publicPem);
     StandinProcess updates(HALVREN_UPDATE_STANDIN, (served.Path() / "update.log").string(),
                            {"--file", (served.Path() / "Halvren").string(), "--action", "1", "--sign-key",
-                            (served.Path() / "sign.pem").string()});
+                            (served.Path() / "sign.pem").string(), "--version", "1.0.0.1"});
     ASSERT_GT(updates.Port(), 0) << updates.Log();
 
     Prompts prompts;
@@ -178,36 +189,41 @@ TEST(Journey, FromAFirstStartToTheUpdatedProgram) {
     QTest::mouseClick(Child(&updater, "btnStart"), Qt::LeftButton);
     ASSERT_TRUE(ended.wait(30000));
     ASSERT_TRUE(updater.Success()) << updates.Log();
+    // The program the updater starts again takes its lock in a runtime folder of this test.
+    const size_t asked = centre.Log().size();
+    TempDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.Str().c_str(), 1);
+    setenv("HOME", runtime.Str().c_str(), 1);
     QTest::mouseClick(Child(&updater, "btnFinish"), Qt::LeftButton);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(newProgram, ReadFile(program)) << "the new program stands in place of the old one";
     EXPECT_TRUE((fs::status(program).permissions() & fs::perms::owner_exec) != fs::perms::none);
 
     // The new program runs: it asks the centre for the version and waits in its window.
-    const size_t asked = centre.Log().size();
-    TempDir runtime;
-    std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime.Str(),
-                                            "HOME=" + runtime.Str()};
-    std::vector<char*> envp;
-    for (std::string& e : environment) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-    std::string path = program.string();
-    char* argv[] = {path.data(), nullptr};
-    pid_t pid = -1;
-    ASSERT_EQ(0, posix_spawn(&pid, argv[0], nullptr, nullptr, argv, envp.data()));
     bool askedCentre = false;
     for (int i = 0; i < 100 && !askedCentre; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         askedCentre = centre.Log().find("003", asked) != std::string::npos;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const bool stillRunning = waitpid(pid, nullptr, WNOHANG) == 0;
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    const std::vector<pid_t> running = ProcessesOf(program);
+    for (const pid_t pid : running) {
+        kill(pid, SIGTERM);
+    }
     EXPECT_TRUE(askedCentre) << centre.Log();
-    EXPECT_TRUE(stillRunning) << "the new program ended by itself";
+    EXPECT_EQ(1u, running.size()) << "the updater started the new program, which waited in its window";
+    for (int i = 0; i < 100 && !ProcessesOf(program).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+
+    // The installed version is the new one: the next start offers nothing.
+    {
+        auto app = MakeClient(folder, prompts, 10000);
+        ASSERT_TRUE(app->StartUp());
+        EXPECT_EQ("1.0.0.1", app->Env().CurrentVersion());
+        EXPECT_FALSE(app->Env().UpdatePending());
+        app->Exit();
+    }
 
     // And the person is still there.
     Environment env(folder.Folder());

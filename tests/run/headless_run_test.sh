@@ -57,6 +57,18 @@ case "$status" in
 *) fail "the viewer page answered: $status" ;;
 esac
 
+# The virtual display opens with the run's cookie only: not without it, not for another user; and the VNC
+# password is no process's argument.
+display=$(ps -o args= -g "$pgid" | sed -n 's/^Xvfb \(:[0-9]*\) .*/\1/p' | head -n 1)
+[ -n "$display" ] || fail "no Xvfb among the processes of make run"
+XAUTHORITY="$work/run/xauthority" xdpyinfo -display "$display" >/dev/null 2>&1 || fail "the cookie does not open $display"
+[ "$(stat -c %a "$work/run/xauthority")" = 600 ] || fail "the cookie file is not the user's alone"
+env -u XAUTHORITY HOME=/nonexistent xdpyinfo -display "$display" >/dev/null 2>&1 && fail "$display opens without the cookie"
+env -u XAUTHORITY HOME=/nonexistent setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    xdpyinfo -display "$display" >/dev/null 2>&1 && fail "another user opened $display"
+ps -eo args= >"$work/ps"
+grep -qF -- "${address##*password=}" "$work/ps" && fail "the VNC password shows in ps"
+
 # Everything that started listening listens on the loopback only (127.0.0.1, or ::1).
 for socket in $(comm -13 <(echo "$before") <(listening)); do
     host=${socket%:*}

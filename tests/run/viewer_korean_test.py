@@ -200,7 +200,7 @@ def run(work):
 
         # 도움말 opens no browser on the virtual display: the address goes to the terminal and the client's box.
         page.click(875, 690)
-        help_line = "Help page: open http://%s/Morvane/vesk/Help/help.jsp in your browser." % centre
+        help_line = "Help page: open https://%s/Morvane/vesk/Help/help.jsp in your browser." % centre
         wait_for("help address on the terminal", lambda: help_line in open(run_log.name).read(), 10)
         # The client's message box, its dark blue title bar over the light page, until Return closes it.
         dark_blue = lambda x, y: page.colour(x, y)[2] > 100 > page.colour(x, y)[0]
@@ -256,7 +256,10 @@ def run(work):
         time.sleep(1)
         page.key("Enter", "Enter", 13, text="\r")
         wait_for("report in the centre's log", lambda: re.search(r"-> 111 ", open(centre_log).read()), 15)
-        view = urllib.request.urlopen("http://%s/" % centre, timeout=10).read().decode("utf-8", "replace")
+        pages = re.search(r"Dispatcher's view: (http://127\.0\.0\.1:[0-9]+/)", open(run_log.name).read())
+        if not pages:
+            raise Failure("make run did not say where the dispatcher's view is")
+        view = urllib.request.urlopen(pages.group(1), timeout=10).read().decode("utf-8", "replace")
         if "연기" not in view:
             raise Failure("the dispatcher's view does not show the description 연기")
         # A text needing more different Korean characters than the display has spare keys for is refused

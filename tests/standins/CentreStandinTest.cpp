@@ -242,8 +242,9 @@ TEST_F(CentreStandinTest, RefusesBrokenRequestsAndIncompleteReports) {
 
     // A body without "StrRequest=" never reaches the work codes.
     const std::string bare = "<VESK><WORK>003</WORK></VESK>";
-    const std::string reply = RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nContent-Length: " +
-                                                    std::to_string(bare.size()) + "\r\n\r\n" + bare);
+    const std::string reply =
+        RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(port) +
+                              "Content-Length: " + std::to_string(bare.size()) + "\r\n\r\n" + bare);
     EXPECT_NE(std::string::npos, reply.find("<WORK>999</WORK>")) << reply;
 
     // Reports the centre cannot act on are answered, not stored.
@@ -270,17 +271,19 @@ TEST_F(CentreStandinTest, RefusesBrokenRequestsAndIncompleteReports) {
 TEST_F(CentreStandinTest, RefusesBodiesOverTheLimitWithoutWaitingForThem) {
     // Only the headers are sent: the refusal must come although the announced body never arrives.
     const std::string reply =
-        RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n"
-                          "Content-Type: application/x-www-form-urlencoded\r\n"
-                          "Content-Length: " +
+        RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(port) +
+                              ""
+                              "Content-Type: application/x-www-form-urlencoded\r\n"
+                              "Content-Length: " +
                               std::to_string(CentreServer::kMaxBody + 1) + "\r\n\r\nStrRequest=<VESK>");
     EXPECT_NE(std::string::npos, reply.find("<WORK>999</WORK>")) << reply;
 
     // A body of exactly the limit is still read and answered.
     std::string body = "StrRequest=<VESK><WORK>003</WORK></VESK>";
     body.resize(CentreServer::kMaxBody, ' ');
-    const std::string answered = RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nContent-Length: " +
-                                                       std::to_string(body.size()) + "\r\n\r\n" + body);
+    const std::string answered =
+        RawExchange(port, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(port) +
+                              "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
     EXPECT_NE(std::string::npos, answered.find("<WORK>103</WORK>")) << answered.substr(0, 200);
 }
 
@@ -306,12 +309,13 @@ TEST_F(CentreStandinTest, ServesTheHelpPageAndTheDispatchersView) {
     CentreServer second(*service, *store, "", log);
     EXPECT_EQ(-1, second.Bind("127.0.0.1", port));
 
-    const std::string help = RawExchange(port, "GET /Morvane/vesk/Help/help.jsp HTTP/1.0\r\n\r\n");
+    const std::string help =
+        RawExchange(port, "GET /Morvane/vesk/Help/help.jsp HTTP/1.0\r\n" + HostHeader(port) + "\r\n");
     EXPECT_NE(std::string::npos, help.find("Content-Type: text/html; charset=EUC-KR"));
     EXPECT_NE(std::string::npos, help.find(Cp("도움말")));
 
     ASSERT_EQ(Cp("성공"), Field(Exchange(ReportRequest(hong, Cp("시장 & 골목"), Cp("화재신고"), Cp("불"))), "RESULT"));
-    const std::string view = RawExchange(port, "GET / HTTP/1.0\r\n\r\n");
+    const std::string view = RawExchange(port, "GET / HTTP/1.0\r\n" + HostHeader(port) + "\r\n");
     EXPECT_NE(std::string::npos, view.find("charset=utf-8"));
     EXPECT_NE(std::string::npos, view.find("http-equiv=\"refresh\""));
     EXPECT_NE(std::string::npos, view.find("홍길동"));

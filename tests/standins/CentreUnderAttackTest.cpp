@@ -14,11 +14,17 @@
 #include "support/CentreWire.h"
 #include "support/StandinProcess.h"
 #include "support/TempDir.h"
+#include "support/TestAuthority.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <poll.h>
+#include <regex>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -68,7 +74,7 @@ protected:
         return Field(Exchange(RealNameRequest(name, Encrypted(ssn))), "CHECKRESULT");
     }
     std::string Get(const std::string& path) {
-        return RawExchange(centre->Port(), "GET " + path + " HTTP/1.0\r\n\r\n");
+        return RawExchange(centre->Port(), "GET " + path + " HTTP/1.0\r\n" + HostHeader(centre->Port()) + "\r\n");
     }
 
     TempDir dir;
@@ -80,18 +86,24 @@ protected:
     const std::string hongSsn = "8001011234567";
 };
 
-TEST_F(CentreUnderAttackTest, IdleConnectionsAndSlowSendersHoldUpNobody) {
-    // 1,000 connections that send nothing and 200 that send a request head a byte at a time.
-    int idleCount = 1000;
+// Every connection is a file descriptor: take what the system allows.
+rlim_t RaiseFileLimit() {
     rlimit files{};
     getrlimit(RLIMIT_NOFILE, &files);
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
-    idleCount = static_cast<int>(std::min<rlim_t>(idleCount, files.rlim_cur > 300 ? files.rlim_cur - 300 : 0));
+    return files.rlim_cur;
+}
+
+TEST_F(CentreUnderAttackTest, IdleConnectionsAndSlowSendersHoldUpNobody) {
+    // 1,000 connections that send nothing and 200 that send a request head a byte at a time, from 40 peers on
+    // other loopback addresses, each within its share of connections.
+    const rlim_t files = RaiseFileLimit();
+    const int idleCount = static_cast<int>(std::min<rlim_t>(1000, files > 300 ? files - 300 : 0));
     Start();
     std::vector<int> idle, slow;
     for (int i = 0; i < idleCount + 200; ++i) {
-        const int fd = OpenLoopback(centre->Port());
+        const int fd = OpenLoopback(centre->Port(), "127.0.1." + std::to_string(1 + i % 40));
         ASSERT_GE(fd, 0);
         (i < idleCount ? idle : slow).push_back(fd);
     }
@@ -108,6 +120,106 @@ TEST_F(CentreUnderAttackTest, IdleConnectionsAndSlowSendersHoldUpNobody) {
     }
     for (int fd : slow) {
         close(fd);
+    }
+}
+
+TEST_F(CentreUnderAttackTest, OnePeerHoldingThousandsOfConnectionsKeepsNoReportWaiting) {
+    // One peer keeps 9,000 idle connections open and opens a new one for each the centre closes, for as long
+    // as the client's exchanges take and never beyond 200,000 connections.
+    const int held = static_cast<int>(std::min<rlim_t>(9000, RaiseFileLimit() - 300));
+    Start();
+    std::atomic<bool> opened{false}, done{false};
+    std::thread peer([&] {
+        std::vector<pollfd> open;
+        for (int i = 0; i < held; ++i) {
+            open.push_back({OpenLoopback(centre->Port(), "127.0.0.2"), POLLIN, 0});
+        }
+        opened = true;
+        for (int made = 0; !done && made < 200'000;) {
+            poll(open.data(), open.size(), 20);
+            for (pollfd& p : open) {
+                if (p.revents != 0 || p.fd < 0) {
+                    close(p.fd);
+                    p = {OpenLoopback(centre->Port(), "127.0.0.2"), POLLIN, 0};
+                    ++made;
+                }
+            }
+        }
+        for (pollfd& p : open) {
+            close(p.fd);
+        }
+    });
+    while (!opened) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (int i = 0; i < 5; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(AnswersItsVersion());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    }
+    done = true;
+    peer.join();
+}
+
+TEST_F(CentreUnderAttackTest, AnswersOnlyRequestsThatNameIt) {
+    Start();
+    const std::string port = std::to_string(centre->Port());
+    const std::string body = "StrRequest=" + VersionRequest();
+    auto request = [&](const std::string& method, const std::string& path, const std::string& host) {
+        return RawExchange(centre->Port(), method + " " + path + " HTTP/1.0\r\n" + host +
+                                               "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    };
+    // A page of another site that points its own name at this machine reads and changes nothing.
+    for (const char* path : {"/", "/reports/1", "/residents", CentreServer::kHelpPath, CentreServer::kRequestPath}) {
+        for (const std::string& host :
+             {"Host: rebind.example:" + port + "\r\n", std::string("Host: rebind.example\r\n"), std::string()}) {
+            for (const char* method : {"GET", "POST"}) {
+                const std::string reply = request(method, path, host);
+                EXPECT_EQ(0u, reply.find("HTTP/1.1 421")) << method << " " << path << " " << host << reply;
+                EXPECT_EQ(std::string::npos, reply.find("VESK")) << reply;
+            }
+        }
+    }
+    for (const std::string& name : {"127.0.0.1:" + port, "LOCALHOST:" + port}) {
+        EXPECT_NE(std::string::npos,
+                  request("POST", CentreServer::kRequestPath, "Host: " + name + "\r\n").find("<WORK>103"));
+    }
+}
+
+TEST_F(CentreUnderAttackTest, ServesTheClientOverHttpsAndKeepsItsDataToItsOwner) {
+    TestAuthority authority("Halvren Test Centre CA");
+    const TlsIdentity identity = authority.Issue("127.0.0.1");
+    const mode_t umaskBefore = umask(0); // the centre's own modes, whatever the umask
+    Start({"--tls-cert", dir.Write("centre.pem", identity.certificatePem).string(), "--tls-key",
+           dir.Write("centre.key", identity.keyPem).string(), "--pages", "127.0.0.1:0"});
+    umask(umaskBefore);
+    transport.SetServer("https://" + centre->Host());
+    transport.SetTrustedAuthorities(dir.Write("ca.pem", authority.CertificatePem()).string());
+    EXPECT_TRUE(AnswersItsVersion());
+    EXPECT_EQ(Cp("성공"), Field(Report(hong, hongSsn, Cp("시장 골목"), Cp("연기가 납니다")), "RESULT"));
+    transport.SetServer(centre->Host());
+    EXPECT_NE(1, reader.CheckWork(Exchange(VersionRequest()), 3)) << "plain HTTP on the TLS port";
+
+    // The dispatcher's view in a browser: plain HTTP on a second loopback port, which takes no report.
+    std::smatch found;
+    const std::string log = centre->Log();
+    ASSERT_TRUE(std::regex_search(log, found, std::regex("view on http://127\\.0\\.0\\.1:(\\d+)/"))) << log;
+    const int pages = std::stoi(found.str(1));
+    EXPECT_NE(std::string::npos,
+              RawExchange(pages, "GET / HTTP/1.0\r\n" + HostHeader(pages) + "\r\n").find("시장 골목"));
+    const std::string body = "StrRequest=" + VersionRequest();
+    const std::string refused =
+        RawExchange(pages, "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(pages) +
+                               "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    EXPECT_EQ(std::string::npos, refused.find("<WORK>103")) << refused;
+
+    for (const auto& [name, mode] : {std::pair<std::string, int>{"data", 0700},
+                                     {"data/centre.db", 0600},
+                                     {"data/centre.db-wal", 0600},
+                                     {"data/centre.db-shm", 0600}}) {
+        struct stat status {};
+        ASSERT_EQ(0, stat((dir.Path() / name).c_str(), &status)) << name;
+        EXPECT_EQ(mode, static_cast<int>(status.st_mode & 0777)) << name;
     }
 }
 
@@ -135,7 +247,8 @@ TEST_F(CentreUnderAttackTest, RefusesOversizedRequestHeadsAndKeepsItsMemory) {
     // A head just over the limit is refused with 431 and a text for the user; one of many short lines too.
     const std::string body = "StrRequest=" + VersionRequest();
     auto post = [&](const std::string& headers) {
-        return RawExchange(centre->Port(), "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + headers +
+        return RawExchange(centre->Port(), "POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" +
+                                               HostHeader(centre->Port()) + "" + headers +
                                                "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
     };
     for (const std::string& headers : {"X-Long: " + std::string(CentreServer::kMaxHead, 'a') + "\r\n", [] {
@@ -205,11 +318,13 @@ TEST_F(CentreUnderAttackTest, AnswersAMultipartFormAndOtherStrangeRequestsWithAW
     const std::string multipart =
         "--XyZ\r\nContent-Disposition: form-data; name=\"StrRequest\"\r\n\r\n" + VersionRequest() + "\r\n--XyZ--\r\n";
     for (const std::string& request :
-         {"POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nContent-Type: multipart/form-data; boundary=XyZ\r\n"
-          "Content-Length: " +
+         {"POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(centre->Port()) +
+              "Content-Type: multipart/form-data; boundary=XyZ\r\n"
+              "Content-Length: " +
               std::to_string(multipart.size()) + "\r\n\r\n" + multipart,
-          std::string("GET /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n\r\n"),
-          std::string("POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n"
+          std::string("GET /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(centre->Port()) + "\r\n"),
+          std::string("POST /Morvane/vesk/VeskManager.jsp HTTP/1.0\r\n" + HostHeader(centre->Port()) +
+                      "Transfer-Encoding: chunked\r\n\r\n"
                       "5\r\nStrRe\r\n0\r\n\r\n")}) {
         const std::string reply = RawExchange(centre->Port(), request);
         const size_t body = reply.find("\r\n\r\n");
@@ -247,19 +362,26 @@ TEST_F(CentreUnderAttackTest, OnlyTheOperatorChangesTheResidentRegister) {
                               {"NO", "BOARDLEVEL", "NAME", "DSRADDR", "TITLE", "CONTENTS", "DATE", "PROCSTATUS"})
                       .size());
 
-    // The operator adds the caller with the form on this machine; a page of another site cannot.
-    const std::string form = "name=%EA%B9%80%EB%AF%BC%EC%88%98&number=880101-1234568";
-    auto post = [&](const std::string& extra) {
-        return RawExchange(centre->Port(), "POST /residents HTTP/1.0\r\nHost: " + centre->Host() + "\r\n" + extra +
+    // The operator adds the caller with the form this run of the centre gave out; a page of another site, a
+    // form without the token, and a page that names the centre by a name of its own cannot.
+    std::smatch token;
+    const std::string page = Get("/residents");
+    ASSERT_TRUE(std::regex_search(page, token, std::regex("name=\"token\" value=\"([0-9a-f]{32})\""))) << page;
+    const std::string fields = "name=%EA%B9%80%EB%AF%BC%EC%88%98&number=880101-1234568";
+    auto post = [&](const std::string& host, const std::string& extra, const std::string& form) {
+        return RawExchange(centre->Port(), "POST /residents HTTP/1.0\r\nHost: " + host + "\r\n" + extra +
                                                "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                                                std::to_string(form.size()) + "\r\n\r\n" + form);
     };
-    EXPECT_EQ(0u, post("Origin: http://elsewhere.example\r\n").find("HTTP/1.1 403"));
+    const std::string withToken = "token=" + token.str(1) + "&" + fields;
+    EXPECT_EQ(0u, post(centre->Host(), "Origin: http://elsewhere.example\r\n", withToken).find("HTTP/1.1 403"));
+    EXPECT_EQ(0u, post(centre->Host(), "", fields).find("HTTP/1.1 403"));
+    EXPECT_EQ(0u, post(centre->Host(), "", "token=" + std::string(32, '0') + "&" + fields).find("HTTP/1.1 403"));
+    EXPECT_EQ(0u, post("rebind.example:" + std::to_string(centre->Port()), "", withToken).find("HTTP/1.1 421"));
     EXPECT_EQ("3", CheckResult(stranger, strangerSsn));
-    EXPECT_EQ(0u, post("Origin: http://" + centre->Host() + "\r\n").find("HTTP/1.1 200"));
+    EXPECT_EQ(0u, post(centre->Host(), "Origin: http://" + centre->Host() + "\r\n", withToken).find("HTTP/1.1 200"));
     EXPECT_EQ("1", CheckResult(stranger, strangerSsn));
     EXPECT_EQ("2", CheckResult(Cp("김민서"), strangerSsn));
-    EXPECT_NE(std::string::npos, Get("/residents").find("<form method=\"post\""));
 }
 
 } // namespace

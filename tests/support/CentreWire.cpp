@@ -9,8 +9,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-int OpenLoopback(int port) {
+int OpenLoopback(int port, const std::string& from) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    if (fd >= 0 && !from.empty() &&
+        (inet_pton(AF_INET, from.c_str(), &source.sin_addr) != 1 ||
+         bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0)) {
+        close(fd);
+        return -1;
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
@@ -37,6 +45,10 @@ std::string RawExchange(int port, const std::string& bytes) {
         close(fd);
     }
     return reply;
+}
+
+std::string HostHeader(int port) {
+    return "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
 }
 
 std::string RawReportRequest(const std::string& name, const std::string& cipherSsn, const std::string& place,

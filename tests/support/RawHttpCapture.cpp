@@ -4,12 +4,18 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <memory>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
 #include <stdexcept>
 
-RawHttpCapture::RawHttpCapture(std::string rawResponse) : m_response(std::move(rawResponse)) {
+RawHttpCapture::RawHttpCapture(std::string rawResponse, std::optional<TlsIdentity> tls)
+    : m_response(std::move(rawResponse)), m_tls(std::move(tls)) {
     m_listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -37,6 +43,34 @@ std::string RawHttpCapture::Captured() {
     return m_captured;
 }
 
+namespace {
+
+// The server side of one TLS connection on `fd`; null when the handshake failed.
+std::unique_ptr<SSL, decltype(&SSL_free)> AcceptTls(SSL_CTX* context, const TlsIdentity& identity, int fd) {
+    std::unique_ptr<SSL, decltype(&SSL_free)> none(nullptr, &SSL_free);
+    BIO* certificate =
+        BIO_new_mem_buf(identity.certificatePem.data(), static_cast<int>(identity.certificatePem.size()));
+    BIO* key = BIO_new_mem_buf(identity.keyPem.data(), static_cast<int>(identity.keyPem.size()));
+    X509* x509 = PEM_read_bio_X509(certificate, nullptr, nullptr, nullptr);
+    EVP_PKEY* pkey = PEM_read_bio_PrivateKey(key, nullptr, nullptr, nullptr);
+    const bool loaded = x509 != nullptr && pkey != nullptr && SSL_CTX_use_certificate(context, x509) == 1 &&
+                        SSL_CTX_use_PrivateKey(context, pkey) == 1;
+    X509_free(x509);
+    EVP_PKEY_free(pkey);
+    BIO_free(certificate);
+    BIO_free(key);
+    if (!loaded) {
+        return none;
+    }
+    std::unique_ptr<SSL, decltype(&SSL_free)> ssl(SSL_new(context), &SSL_free);
+    if (!ssl || SSL_set_fd(ssl.get(), fd) != 1 || SSL_accept(ssl.get()) != 1) {
+        return none;
+    }
+    return ssl;
+}
+
+} // namespace
+
 void RawHttpCapture::Serve() {
     pollfd waiting{m_listener, POLLIN, 0};
     if (poll(&waiting, 1, 10000) <= 0) {
@@ -46,14 +80,25 @@ void RawHttpCapture::Serve() {
     if (conn < 0) {
         return;
     }
+    timeval limit{10, 0};
+    setsockopt(conn, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> context(nullptr, &SSL_CTX_free);
+    std::unique_ptr<SSL, decltype(&SSL_free)> ssl(nullptr, &SSL_free);
+    if (m_tls) {
+        // The library writes to the socket itself, without a way to say "no signal": a client that hangs up
+        // on a certificate it refuses must not end the test.
+        std::signal(SIGPIPE, SIG_IGN);
+        context.reset(SSL_CTX_new(TLS_server_method()));
+        ssl = context ? AcceptTls(context.get(), *m_tls, conn) : std::move(ssl);
+        if (!ssl) {
+            close(conn);
+            return;
+        }
+    }
     char buffer[4096];
     size_t wanted = std::string::npos;
     while (wanted == std::string::npos || m_captured.size() < wanted) {
-        pollfd readable{conn, POLLIN, 0};
-        if (poll(&readable, 1, 10000) <= 0) {
-            break;
-        }
-        ssize_t n = recv(conn, buffer, sizeof buffer, 0);
+        const ssize_t n = ssl ? SSL_read(ssl.get(), buffer, sizeof buffer) : recv(conn, buffer, sizeof buffer, 0);
         if (n <= 0) {
             break;
         }
@@ -68,7 +113,12 @@ void RawHttpCapture::Serve() {
             wanted = headerEnd + 4 + length;
         }
     }
-    send(conn, m_response.data(), m_response.size(), MSG_NOSIGNAL);
+    if (ssl) {
+        SSL_write(ssl.get(), m_response.data(), static_cast<int>(m_response.size()));
+        SSL_shutdown(ssl.get());
+    } else {
+        send(conn, m_response.data(), m_response.size(), MSG_NOSIGNAL);
+    }
     shutdown(conn, SHUT_RDWR);
     close(conn);
 }

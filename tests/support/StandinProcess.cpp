@@ -55,7 +55,7 @@ StandinProcess::StandinProcess(const std::string& program, const std::string& lo
     if (m_pid < 0) {
         return;
     }
-    const std::regex ready(R"(on (?:http://)?127\.0\.0\.1:(\d+))");
+    const std::regex ready(R"(on (?:https?://)?127\.0\.0\.1:(\d+))");
     for (int i = 0; i < 400 && m_port == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
         const std::string log = ReadAll(logFile);

@@ -36,8 +36,10 @@ protected:
     struct Outcome {
         bool ok = false;
         std::vector<Stage> stages;
+        updater::Refusal why = updater::Refusal::None; // of a failure
         std::uint32_t action = 0;
         std::string fileName;
+        std::string version;
     };
 
     Outcome Run(long blockMs = 5000, const std::string& host = "127.0.0.1") {
@@ -48,15 +50,19 @@ protected:
         options.connectMs = 2000;
         options.blockMs = blockMs;
         Outcome outcome;
-        updater::Download download(options, [&](Stage stage, std::uint32_t) {
+        updater::Download download(options, [&](Stage stage, std::uint32_t value) {
             if (stage != Stage::Progress) {
                 outcome.stages.push_back(stage);
+            }
+            if (stage == Stage::InitFailed || stage == Stage::Failed) {
+                outcome.why = static_cast<updater::Refusal>(value);
             }
         });
         outcome.ok = download.Run();
         EXPECT_EQ(outcome.ok, download.Success());
         outcome.action = download.ApplyAction();
         outcome.fileName = download.FileName();
+        outcome.version = download.Version();
         return outcome;
     }
 
@@ -219,37 +225,112 @@ TEST_F(DownloadTest, WithoutAnAnswerTo81TheFileIsCopied) {
     EXPECT_EQ(1u, outcome.action);
 }
 
-TEST_F(DownloadTest, WithTheKeyInstalledOnlyAFileSignedByItIsKept) {
+TEST_F(DownloadTest, FilesThatHoldTheUsersDataOrAreNoPlainFileAreNeverTaken) {
+    using updater::Refusal;
+    fs::create_directory(dir.Path() / "images");
+    fs::create_symlink(dir.Path() / "Halvren", dir.Path() / "linked");
+    const std::pair<std::string, Refusal> refused[] = {
+        {"Person.std", Refusal::KeptFile}, {"EnvSet.ini", Refusal::KeptFile},     {"update-key.pem", Refusal::KeptFile},
+        {"Draft.std", Refusal::KeptFile},  {"..\\PERSON.STD", Refusal::KeptFile}, {"Down", Refusal::KeptFile},
+        {"images", Refusal::NotPlainFile}, {"linked", Refusal::NotPlainFile},
+    };
+    for (const auto& [name, why] : refused) {
+        peer.Queue(Peer::Transfer(name, "a file of the server's choice"));
+        const Outcome outcome = Run();
+        EXPECT_FALSE(outcome.ok) << name;
+        EXPECT_EQ(kInitFailed, outcome.stages) << name;
+        EXPECT_EQ(why, outcome.why) << name;
+    }
+    for (std::uint32_t code : peer.Received()) {
+        EXPECT_EQ(11u, code) << "no transfer was started";
+    }
+    EXPECT_FALSE(fs::exists(dir.Path() / "Down"));
+}
+
+TEST_F(DownloadTest, ALinkIsNeverFollowedWhenTheDownloadIsWritten) {
+    TempDir outside;
+    // "Down" as a link to another folder: nothing is written there.
+    fs::create_directory_symlink(outside.Path(), dir.Path() / "Down");
+    peer.Queue(Peer::Transfer("Halvren", "new"));
+    Outcome outcome = Run();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(Stage::SaveFailed, outcome.stages.back());
+    EXPECT_TRUE(fs::is_empty(outside.Path()));
+
+    // A link standing at the file's place in "Down/" is replaced, not written through.
+    fs::remove(dir.Path() / "Down");
+    fs::create_directory(dir.Path() / "Down");
+    const fs::path victim = outside.Write("autostart.desktop", "kept");
+    fs::create_symlink(victim, dir.Path() / "Down" / "Halvren");
+    peer.Queue(Peer::Transfer("Halvren", "new"));
+    EXPECT_TRUE(Run().ok);
+    EXPECT_EQ("kept", outside.Read("autostart.desktop"));
+    EXPECT_FALSE(fs::is_symlink(dir.Path() / "Down" / "Halvren"));
+    EXPECT_EQ("new", Downloaded("Halvren"));
+}
+
+TEST_F(DownloadTest, WithTheKeyInstalledOnlyAFileItsSignedStatementNamesIsTaken) {
+    using updater::Refusal;
     const UpdateKeys keys;
     const UpdateKeys otherKeys;
-    const std::string file = Pattern(5000);
-    const std::string signature = platform::SignEd25519(keys.privatePem, file).value();
-    ASSERT_EQ(64u, signature.size());
+    const std::string client = Pattern(5000);
+    auto statement = [&](const std::string& version, std::uint32_t action = 1, const UpdateKeys* by = nullptr) {
+        return (by ? *by : keys).Statement("Halvren", version, client.size(), action, client);
+    };
 
-    // Without the key the signature is simply not looked at.
-    peer.Queue(Peer::Transfer("Halvren", file, 1, "SIG1" + signature));
-    EXPECT_TRUE(Run().ok);
+    // Without the key the statement is not looked at, and names no version.
+    peer.Queue(Peer::Transfer("Halvren", client, 1, statement("1.0.0.1")));
+    Outcome outcome = Run();
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ("", outcome.version);
     fs::remove_all(dir.Path() / "Down");
 
     dir.Write("update-key.pem", keys.publicPem);
-    std::string tampered = file;
-    tampered[4100] ^= 1;
-    const std::pair<std::string, std::string> refused[] = {
-        {file, ""},                                                                 // unsigned
-        {file, "SIG1" + platform::SignEd25519(otherKeys.privatePem, file).value()}, // another key
-        {tampered, "SIG1" + signature},                                             // changed on the way
-        {file, "SIG2" + signature},
+    dir.Write("EnvSet.ini", "[DEFAULT]\r\nCURRENT_VERSION=1.0.0.5\r\n");
+    struct Case {
+        std::string name;  // announced
+        std::string after; // behind the name's NUL
+        Refusal why;
     };
-    for (const auto& [bytes, after] : refused) {
-        peer.Queue(Peer::Transfer("Halvren", bytes, 1, after));
-        const Outcome outcome = Run();
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(kFailed, outcome.stages);
-        EXPECT_FALSE(fs::exists(dir.Path() / "Down" / "Halvren"));
+    const Case refusedAtOnce[] = {
+        {"Halvren", "", Refusal::NotSigned},
+        {"Halvren", "SIG1" + platform::SignEd25519(keys.privatePem, client).value(), Refusal::NotSigned},
+        {"Halvren", statement("1.0.0.6", 1, &otherKeys), Refusal::NotSigned},
+        // The genuine client's statement under other names: the name is signed.
+        {"libKavrel.so", statement("1.0.0.6"), Refusal::NotSigned},
+        {"Updater", statement("1.0.0.6"), Refusal::NotSigned},
+        {"update-key.pem", statement("1.0.0.6"), Refusal::KeptFile},
+        {"Person.std", statement("1.0.0.6"), Refusal::KeptFile},
+        {"EnvSet.ini", statement("1.0.0.6"), Refusal::KeptFile},
+        // An older build, and the installed one again.
+        {"Halvren", statement("1.0.0.4"), Refusal::NotNewer},
+        {"Halvren", statement("1.0.0.5"), Refusal::NotNewer},
+        {"Halvren", keys.Statement("Halvren", "1.0.0.6", client.size() + 1, 1, client), Refusal::NotSigned},
+    };
+    for (const Case& c : refusedAtOnce) {
+        peer.Queue(Peer::Transfer(c.name, client, 1, c.after));
+        outcome = Run();
+        EXPECT_FALSE(outcome.ok) << c.name << " " << static_cast<int>(c.why);
+        EXPECT_EQ(kInitFailed, outcome.stages) << c.name;
+        EXPECT_EQ(c.why, outcome.why) << c.name;
     }
-    peer.Queue(Peer::Transfer("Halvren", file, 1, "SIG1" + signature));
-    EXPECT_TRUE(Run().ok);
-    EXPECT_EQ(file, Downloaded("Halvren"));
+    // What arrives must be what was signed: one byte changed, or another apply action.
+    std::string tampered = client;
+    tampered[4100] ^= 1;
+    peer.Queue(Peer::Transfer("Halvren", tampered, 1, statement("1.0.0.6")));
+    peer.Queue(Peer::Transfer("Halvren", client, 2, statement("1.0.0.6")));
+    for (int i = 0; i < 2; ++i) {
+        outcome = Run();
+        EXPECT_EQ(kFailed, outcome.stages);
+        EXPECT_EQ(Refusal::NotAsSigned, outcome.why);
+    }
+    EXPECT_FALSE(fs::exists(dir.Path() / "Down"));
+
+    peer.Queue(Peer::Transfer("Halvren", client, 1, statement("1.0.0.6")));
+    outcome = Run();
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ("1.0.0.6", outcome.version);
+    EXPECT_EQ(client, Downloaded("Halvren"));
 }
 
 } // namespace

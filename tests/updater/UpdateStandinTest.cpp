@@ -11,8 +11,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,18 +30,53 @@ std::uint32_t Greeting(platform::TcpConnection& connection) {
     return reply[0] | reply[1] << 8 | reply[2] << 16 | static_cast<std::uint32_t>(reply[3]) << 24;
 }
 
-TEST(UpdateStandin, ServesManyUpdatersAtOnceTurnsAwayTheOneTooManyAndItsSignedFileIsApplied) {
+// A connection to the stand-in from another loopback address, as a peer on another machine would come.
+int ConnectFrom(const char* source, int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &from.sin_addr);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const timeval wait{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::uint32_t GreetingOn(int fd) {
+    unsigned char reply[4096] = {};
+    std::size_t got = 0;
+    while (got < sizeof reply) {
+        const ssize_t n = recv(fd, reply + got, sizeof reply - got, 0);
+        if (n <= 0) {
+            return 0;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return reply[0] | reply[1] << 8 | reply[2] << 16 | static_cast<std::uint32_t>(reply[3]) << 24;
+}
+
+TEST(UpdateStandin, ServesManyUpdatersAtOnceTurnsAwayTheOneTooManyAndItsSignedClientIsApplied) {
     TempDir dir;
     const UpdateKeys keys;
-    std::string file(300 * 1024 + 17, '\0');
-    for (std::size_t i = 0; i < file.size(); ++i) {
+    // A new client that says it was started, in many blocks.
+    std::string file = "#!/bin/sh\npwd > restarted\nexit 0\n";
+    file.resize(300 * 1024 + 17);
+    for (std::size_t i = 40; i < file.size(); ++i) {
         file[i] = static_cast<char>(i * 31 / 7);
     }
     dir.Write("served/Halvren", file);
     dir.Write("sign.pem", keys.privatePem);
     StandinProcess standin(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
                            {"--file", (dir.Path() / "served/Halvren").string(), "--max-clients", "2", "--sign-key",
-                            (dir.Path() / "sign.pem").string()});
+                            (dir.Path() / "sign.pem").string(), "--version", "1.0.0.3"});
     ASSERT_GT(standin.Port(), 0) << standin.Log();
 
     // Two clients hold their places; a third is told the server is busy.
@@ -83,8 +122,8 @@ TEST(UpdateStandin, ServesManyUpdatersAtOnceTurnsAwayTheOneTooManyAndItsSignedFi
     // The whole road through the window: download, verify, and put in place of the old program.
     TempDir program;
     program.Write("update-key.pem", keys.publicPem);
-    program.Write("EnvSet.ini", "[DEFAULT]\r\nURL=127.0.0.1:8080\r\n");
-    program.Write("Halvren", "old");
+    program.Write("EnvSet.ini", "[DEFAULT]\r\nCURRENT_VERSION=1.0.0.2\r\nURL=127.0.0.1:8080\r\n");
+    fs::permissions(program.Write("Halvren", "old"), fs::perms(0755));
     TempDir locks;
     UpdaterDialog::Options options;
     options.programFolder = program.Str() + "/";
@@ -100,8 +139,45 @@ TEST(UpdateStandin, ServesManyUpdatersAtOnceTurnsAwayTheOneTooManyAndItsSignedFi
     QTest::mouseClick(dialog.findChild<QPushButton*>("btnFinish"), Qt::LeftButton);
     EXPECT_EQ(file, program.Read("Halvren"));
     EXPECT_FALSE(fs::exists(program.Path() / "Down" / "Halvren"));
+    EXPECT_EQ("[DEFAULT]\r\nCURRENT_VERSION=1.0.0.3\r\nURL=127.0.0.1:8080\r\n", program.Read("EnvSet.ini"));
+    for (int i = 0; i < 250 && program.Read("restarted").empty(); ++i) {
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(program.Str() + "\n", program.Read("restarted")) << "the new client started from its folder";
 
     EXPECT_TRUE(standin.WaitForLines("complete: 307217 of 307217 bytes", 3)) << standin.Log();
+}
+
+TEST(UpdateStandin, SlowPeersHoldNoPlaceAnHonestDownloadNeedsAndEachConnectionsLifeEnds) {
+    TempDir dir;
+    dir.Write("Halvren", std::string(50000, 'h'));
+    StandinProcess standin(HALVREN_UPDATE_STANDIN, dir.Path() / "standin.log",
+                           {"--file", (dir.Path() / "Halvren").string(), "--max-life", "2"});
+    ASSERT_GT(standin.Port(), 0) << standin.Log();
+
+    // 32 peers of one address that never ask for anything: a few are let in, the rest are told "busy".
+    std::vector<int> slow;
+    int admitted = 0;
+    for (int i = 0; i < 32; ++i) {
+        const int fd = ConnectFrom("127.0.0.2", standin.Port());
+        ASSERT_GE(fd, 0);
+        admitted += GreetingOn(fd) == 1 ? 1 : 0;
+        slow.push_back(fd);
+    }
+    EXPECT_EQ(4, admitted);
+
+    // Meanwhile an updater from another address gets the whole file at once.
+    updater::DownloadOptions options;
+    options.host = "127.0.0.1";
+    options.port = standin.Port();
+    options.programFolder = dir.Str() + "/";
+    EXPECT_TRUE(updater::Download(options, nullptr).Run()) << standin.Log();
+
+    // The slow ones are let go when their time is up.
+    EXPECT_TRUE(standin.WaitForLines("time was up", 4)) << standin.Log();
+    for (const int fd : slow) {
+        close(fd);
+    }
 }
 
 } // namespace

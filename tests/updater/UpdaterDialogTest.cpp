@@ -5,6 +5,7 @@
 #include "platform/Tcp.h"
 #include "support/ScriptedUpdatePeer.h"
 #include "support/TempDir.h"
+#include "support/UpdateKeys.h"
 #include "updater/UpdaterApp.h"
 
 #include <QLineEdit>
@@ -28,7 +29,8 @@ struct Box {
 
 class UpdaterDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir.Write("EnvSet.ini", "[DEFAULT]\r\nURL=127.0.0.1:8080\r\n"); }
+    // The centre's address as an https centre gives it: the update server is on its host.
+    void SetUp() override { dir.Write("EnvSet.ini", "[DEFAULT]\r\nURL=https://127.0.0.1:8443\r\n"); }
 
     UpdaterDialog::Options Options() const {
         UpdaterDialog::Options options;
@@ -65,6 +67,13 @@ protected:
     static QProgressBar* Progress(UpdaterDialog& dialog) { return dialog.findChild<QProgressBar*>("progressDownload"); }
     static QPushButton* Button(UpdaterDialog& dialog, const char* name) { return dialog.findChild<QPushButton*>(name); }
     static fs::perms Mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
+    // Waits up to five seconds for a file that a started program writes.
+    std::string WaitForFile(const std::string& name) const {
+        for (int i = 0; i < 250 && dir.Read(name).empty(); ++i) {
+            QTest::qWait(20);
+        }
+        return dir.Read(name);
+    }
 
     TempDir dir;
     TempDir locks;
@@ -168,18 +177,25 @@ TEST_F(UpdaterDialogTest, AConnectionErrorIsToldInABoxAndFinishThenJustCloses) {
     EXPECT_FALSE(platform::NamedMutex::IsHeldElsewhere("Halvren", locks.Str()));
 }
 
-TEST_F(UpdaterDialogTest, FinishReplacesTheProgramFileWholeKeepingItsModeAndHoldsTheClientsLock) {
-    const fs::path program = dir.Write("Halvren", "old program");
-    fs::permissions(program, fs::perms(0750));
-    peer.Queue(Peer::Transfer("Halvren", "new program"));
+TEST_F(UpdaterDialogTest, FinishReplacesTheFileWholeRecordsTheVersionAndStartsTheClientAgain) {
+    // Without a key the version fetched is the one the centre announced; no other byte of the settings changes.
+    const std::string settings = "; by hand\r\n[DEFAULT]\r\nCURRENT_VERSION=1.0.0.0\r\nURL=127.0.0.1:8080\r\n"
+                                 "LAST_VERSION=1.0.0.1\r\n\r\n[Other]\nkey = \"value\" \n";
+    dir.Write("EnvSet.ini", settings);
+    const fs::path notes = dir.Write("notes.txt", "old notes");
+    fs::permissions(notes, fs::perms(0640));
+    peer.Queue(Peer::Transfer("notes.txt", "new notes"));
     auto dialog = Open();
     Download(*dialog);
     ASSERT_TRUE(dialog->Success());
     QTest::mouseClick(Button(*dialog, "btnFinish"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ("new program", dir.Read("Halvren"));
-    EXPECT_EQ(fs::perms(0750), Mode(program));
-    EXPECT_FALSE(fs::exists(dir.Path() / "Down" / "Halvren")) << "the copy in Down/ is removed";
+    EXPECT_EQ("new notes", dir.Read("notes.txt"));
+    EXPECT_EQ(fs::perms(0640), Mode(notes));
+    EXPECT_FALSE(fs::exists(dir.Path() / "Down" / "notes.txt")) << "the copy in Down/ is removed";
+    std::string expected = settings;
+    expected.replace(expected.find("1.0.0.0"), 7, "1.0.0.1");
+    EXPECT_EQ(expected, dir.Read("EnvSet.ini"));
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir.Path())) {
         left.push_back(entry.path().filename().string());
@@ -189,12 +205,18 @@ TEST_F(UpdaterDialogTest, FinishReplacesTheProgramFileWholeKeepingItsModeAndHold
     dialog.reset();
     EXPECT_FALSE(platform::NamedMutex::IsHeldElsewhere("Halvren", locks.Str()));
 
-    // A file that replaces nothing is readable by all, not runnable.
-    peer.Queue(Peer::Transfer("notes.txt", "notes"));
+    // The client itself: put in place, and started again from the program folder once its lock is let go.
+    const fs::path program = dir.Write("Halvren", "old program");
+    fs::permissions(program, fs::perms(0750));
+    const std::string newProgram = "#!/bin/sh\npwd > started-in\n";
+    peer.Queue(Peer::Transfer("Halvren", newProgram));
     dialog = Open();
     Download(*dialog);
     QTest::mouseClick(Button(*dialog, "btnFinish"), Qt::LeftButton);
-    EXPECT_EQ(fs::perms(0644), Mode(dir.Path() / "notes.txt"));
+    EXPECT_EQ(newProgram, dir.Read("Halvren"));
+    EXPECT_EQ(fs::perms(0750), Mode(program));
+    EXPECT_EQ(dir.Str() + "\n", WaitForFile("started-in"));
+    EXPECT_FALSE(platform::NamedMutex::IsHeldElsewhere("Halvren", locks.Str()));
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -214,25 +236,32 @@ TEST_F(UpdaterDialogTest, FinishWhileTheClientRunsReplacesNothing) {
     EXPECT_EQ("new program", dir.Read("Down/Halvren")) << "the download stays for the next time";
 }
 
-TEST_F(UpdaterDialogTest, ActionTwoOpensTheDownloadedFileAndCopiesNothing) {
-    const fs::path opened = dir.Path() / "opened-with";
-    const fs::path opener = dir.Write("opener.sh", "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.string() + "'\n");
-    fs::permissions(opener, fs::perms::owner_all);
-    UpdaterDialog::Options options = Options();
-    options.opener = opener.string();
-    peer.Queue(Peer::Transfer("setup.deb", "package", 2));
-    auto dialog = Open(options);
+TEST_F(UpdaterDialogTest, ActionTwoRunsTheVerifiedFileFromTheProgramFolderAndCopiesNothing) {
+    const UpdateKeys keys;
+    dir.Write("update-key.pem", keys.publicPem);
+    const std::string settings = dir.Read("EnvSet.ini");
+    const std::string script = "#!/bin/sh\npwd > ran-in\n";
+    peer.Queue(Peer::Transfer("setup.sh", script, 2, keys.Statement("setup.sh", "1.0.0.1", script.size(), 2, script)));
+    auto dialog = Open();
     Download(*dialog);
     EXPECT_EQ(2u, dialog->ApplyAction());
     QTest::mouseClick(Button(*dialog, "btnFinish"), Qt::LeftButton);
-    const std::string downloaded = (dir.Path() / "Down" / "setup.deb").string();
-    for (int i = 0; i < 100 && dir.Read("opened-with").empty(); ++i) {
-        QTest::qWait(20);
-    }
-    EXPECT_EQ(downloaded, dir.Read("opened-with"));
+    EXPECT_EQ(dir.Str() + "\n", WaitForFile("ran-in"));
+    const fs::path downloaded = dir.Path() / "Down" / "setup.sh";
     EXPECT_TRUE(fs::exists(downloaded));
-    EXPECT_FALSE(fs::exists(dir.Path() / "setup.deb"));
+    EXPECT_NE(fs::perms::none, fs::status(downloaded).permissions() & fs::perms::owner_exec);
+    EXPECT_FALSE(fs::exists(dir.Path() / "setup.sh"));
+    EXPECT_EQ(settings, dir.Read("EnvSet.ini")) << "running a file installs no version";
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(UpdaterDialogTest, TheStatusLineSaysWhyAFileIsRefused) {
+    peer.Queue(Peer::Transfer("Person.std", "persons of the server's choice"));
+    auto dialog = Open();
+    Download(*dialog);
+    EXPECT_FALSE(dialog->Success());
+    EXPECT_EQ(QStringLiteral("진행상태: 초기화실패... 바꿀 수 없는 파일"), Status(*dialog)->text());
+    EXPECT_TRUE(Button(*dialog, "btnStart")->isEnabled());
 }
 
 TEST_F(UpdaterDialogTest, ASecondUpdaterIsRefused) {
