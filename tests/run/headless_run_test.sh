@@ -59,7 +59,9 @@ esac
 
 # The virtual display opens with the run's cookie only: not without it, not for another user; and the VNC
 # password is no process's argument.
-display=$(ps -o args= -g "$pgid" | sed -n 's/^Xvfb \(:[0-9]*\) .*/\1/p' | head -n 1)
+# Xvfb runs in a session of its own, as a child of make run's script.
+members=$(ps -o pid= -g "$pgid" | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+display=$(ps -o args= --ppid "$members" | sed -n 's/^Xvfb \(:[0-9]*\) .*/\1/p' | head -n 1)
 [ -n "$display" ] || fail "no Xvfb among the processes of make run"
 XAUTHORITY="$work/run/xauthority" xdpyinfo -display "$display" >/dev/null 2>&1 || fail "the cookie does not open $display"
 [ "$(stat -c %a "$work/run/xauthority")" = 600 ] || fail "the cookie file is not the user's alone"
