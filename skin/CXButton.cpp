@@ -9,6 +9,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 CXButton::CXButton(QWidget* parent) : QPushButton(parent) {
     const QColor text = palette().color(QPalette::ButtonText);
     m_normalColour = text;
@@ -44,6 +47,7 @@ int CXButton::SetBitmaps(const QPixmap* first, const QColor& firstTransparent, c
         slot.transparent = *colours[i];
         slot.image = *bitmaps[i];
         slot.visible = QRegion(bitmaps[i]->createMaskFromColor(slot.transparent, Qt::MaskInColor));
+        slot.ring = RingColourFor(bitmaps[i]->toImage(), slot.transparent);
         ++m_imageCount;
     }
     if (m_imageCount == 0) {
@@ -91,7 +95,52 @@ void CXButton::SetupTabButton(SkinCatalogue& catalogue, CXButton& button, int x,
 
 void CXButton::SetSelected(bool selected) {
     m_selected = selected;
+    setCheckable(true);
+    setChecked(selected);
     update();
+}
+
+namespace {
+
+double Luminance(QRgb pixel) {
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(pixel)) + 0.7152 * channel(qGreen(pixel)) + 0.0722 * channel(qBlue(pixel));
+}
+
+double Contrast(double a, double b) {
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+} // namespace
+
+QColor CXButton::RingColourFor(const QImage& image, const QColor& transparent) {
+    // The neighbours: the picture's pixels along the edge, from just outside the ring to just inside it.
+    double worstForBlack = 21;
+    double worstForWhite = 21;
+    const auto take = [&](int x, int y) {
+        if (!image.rect().contains(x, y) || QColor(image.pixel(x, y)).rgb() == transparent.rgb()) {
+            return;
+        }
+        const double luminance = Luminance(image.pixel(x, y));
+        worstForBlack = std::min(worstForBlack, Contrast(luminance, 0));
+        worstForWhite = std::min(worstForWhite, Contrast(luminance, 1));
+    };
+    const int ringInset = RingInset(image.size());
+    for (int inset = ringInset - 1; inset <= ringInset + RingWidth(image.size()); ++inset) {
+        const QRect band = image.rect().adjusted(inset, inset, -inset, -inset);
+        for (int x = band.left(); x <= band.right(); ++x) {
+            take(x, band.top());
+            take(x, band.bottom());
+        }
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            take(band.left(), y);
+            take(band.right(), y);
+        }
+    }
+    return worstForBlack >= worstForWhite ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 void CXButton::SetHover(bool hover) {
@@ -133,6 +182,21 @@ void CXButton::paintEvent(QPaintEvent*) {
             dc.setClipRegion(chosen.visible.translated(at), Qt::IntersectClip);
             dc.drawPixmap(at, chosen.image);
             dc.restore();
+            if (FocusShown()) {
+                const int width = RingWidth(item.size());
+                // The pen's middle line; Qt draws an odd-width line just right of and below it.
+                const int middle = RingInset(item.size()) + width / 2;
+                const int radius = std::max(0, std::min(12, item.height() / 3) - middle);
+                dc.save();
+                dc.setRenderHint(QPainter::Antialiasing, false);
+                dc.setPen(QPen(chosen.ring, width));
+                dc.setBrush(Qt::NoBrush);
+                const int odd = width % 2;
+                dc.drawRoundedRect(QRectF(item.left() + middle, item.top() + middle, item.width() - 2 * middle - odd,
+                                          item.height() - 2 * middle - odd),
+                                   radius, radius);
+                dc.restore();
+            }
         }
     }
 

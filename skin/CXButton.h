@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegion>
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -45,6 +46,8 @@ public:
     void SetHoverTextColor(const QColor& colour) { m_hoverColour = colour; }
     void SetSelectedTextColor(const QColor& colour) { m_selectedColour = colour; }
     void SetBottomCaption(bool bottom) { m_bottomCaption = bottom; }
+    // A selected button is checked: a tab that chooses tells a screen reader which one is chosen. The page
+    // decides the choice; a click alone never checks or unchecks.
     void SetSelected(bool selected);
     bool IsSelected() const { return m_selected; }
     bool IsHovered() const { return m_hover; }
@@ -58,17 +61,27 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void nextCheckState() override {}
 
 private:
     struct Slot {
         QPixmap image;   // the bitmap itself, shared with its other users, never changed
         QRegion visible; // where it is not of its transparent colour
         QColor transparent;
+        QColor ring; // the focus ring's colour over this image
     };
 
     void Release();
     void SetHover(bool hover);
     int ChosenSlot() const;
+    // The keyboard focus ring runs just inside the button's edge, over its own picture: black or white, whichever
+    // stands out more from the picture's pixels on both sides of it.
+    static QColor RingColourFor(const QImage& image, const QColor& transparent);
+
+public:
+    // Where the ring runs: 3 pixels in and 2 wide; on a button too small for that, 2 pixels in and 1 wide.
+    static int RingInset(const QSize& size) { return std::min(size.width(), size.height()) < 30 ? 2 : 3; }
+    static int RingWidth(const QSize& size) { return std::min(size.width(), size.height()) < 30 ? 1 : 2; }
     // Focus looks lit only when it came from the keyboard or the program, not from a click: a clicked button
     // the mouse has left must not look like the one under the mouse.
     bool FocusShown() const { return m_focusShown && hasFocus(); }

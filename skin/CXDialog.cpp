@@ -1,8 +1,12 @@
 #include "skin/CXDialog.h"
 
 #include "skin/CXBalloonTip.h"
+#include "skin/CXSkinText.h"
+#include "skin/SkinAccessibility.h"
 #include "skin/SkinResources.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,7 +14,9 @@
 #include <QScreen>
 #include <QWindow>
 
-CXDialog::CXDialog(QWidget* parent) : QDialog(parent) {}
+CXDialog::CXDialog(QWidget* parent) : QDialog(parent) {
+    InstallSkinAccessibility();
+}
 
 CXDialog::~CXDialog() = default;
 
@@ -100,8 +106,27 @@ void CXDialog::AddToolTip(QWidget* control, const QString& text) {
         return;
     }
     m_toolTip->AddTool(control, text);
+    // The tip a mouse user rests on is what a screen reader reads after the name.
+    control->setAccessibleDescription(text);
     control->installEventFilter(this);
     control->setAttribute(Qt::WA_MouseTracking, true);
+}
+
+void CXDialog::Announce(const QString& text) {
+    if (!m_status) {
+        m_status = new CXSkinText(this, QString(), QRect(0, 0, 1, 1));
+        m_status->setObjectName(QStringLiteral("liveStatus"));
+        m_status->setAccessibleName(QStringLiteral("상태"));
+        m_status->SetLive(true);
+        m_status->show();
+    }
+    m_status->setText(text);
+    QAccessibleEvent changed(m_status, QAccessible::NameChanged); // its name is the text it holds
+    QAccessible::updateAccessibility(&changed);
+}
+
+QString CXDialog::Announced() const {
+    return m_status ? m_status->text() : QString();
 }
 
 bool CXDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -115,7 +140,17 @@ bool CXDialog::event(QEvent* event) {
     if (event->type() == QEvent::Hide && m_toolTip) {
         m_toolTip->hide();
     }
-    return QDialog::event(event);
+    // A window that goes hands the keyboard back to the window it came up over, so that the focus never
+    // falls out of the program (nor to whatever the desktop picks) when a dialog closes.
+    if (event->type() == QEvent::Show && isWindow() && QApplication::activeWindow() != this) {
+        m_returnTo = QApplication::activeWindow();
+    }
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::Hide && isWindow() && m_returnTo && m_returnTo->isVisible()) {
+        m_returnTo->activateWindow();
+        m_returnTo = nullptr;
+    }
+    return handled;
 }
 
 void CXDialog::paintEvent(QPaintEvent*) {

@@ -4,9 +4,11 @@
 #include <QDialog>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <memory>
 
 class CXBalloonTip;
+class CXSkinText;
 
 // The base of every window of both programs: a dialog drawn from a tiled background bitmap instead of the
 // system's look, optionally rounded, draggable by its body, with a common control background colour and
@@ -50,6 +52,14 @@ public:
     bool ToolTipsEnabled() const { return m_toolTipsEnabled; }
     CXBalloonTip* ToolTip() const { return m_toolTip.get(); }
 
+    // A window that tells the user something at once (a message box) is an alert to a screen reader.
+    void SetAlert(bool alert) { m_alert = alert; }
+    bool IsAlert() const { return m_alert; }
+    // Tells a screen reader of a change the user must know of (sending, results found, progress), through the
+    // window's live status line.
+    void Announce(const QString& text);
+    QString Announced() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -68,4 +78,7 @@ private:
     std::unique_ptr<QPalette> m_paletteBeforeColour;
     std::unique_ptr<CXBalloonTip> m_toolTip;
     bool m_toolTipsEnabled = false;
+    bool m_alert = false;
+    CXSkinText* m_status = nullptr;
+    QPointer<QWidget> m_returnTo; // the window that was active when this one came up
 };

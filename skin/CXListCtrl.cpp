@@ -23,10 +23,6 @@ CXListCtrl::CXListCtrl(QWidget* parent) : QTableWidget(parent), m_header(new CXH
 }
 
 int CXListCtrl::AddColumn(char alignment, int width, const QString& header) {
-    const int column = columnCount();
-    insertColumn(column);
-    setHorizontalHeaderItem(column, new QTableWidgetItem(header));
-    setColumnWidth(column, width);
     Qt::Alignment align = Qt::AlignHCenter;
     if (alignment == 'L') {
         align = Qt::AlignLeft;
@@ -34,6 +30,13 @@ int CXListCtrl::AddColumn(char alignment, int width, const QString& header) {
         align = Qt::AlignRight;
     }
     m_alignments.append(align);
+    if (width == 0 || m_keptColumns > 0) {
+        return columnCount() + m_keptColumns++;
+    }
+    const int column = columnCount();
+    insertColumn(column);
+    setHorizontalHeaderItem(column, new QTableWidgetItem(header));
+    setColumnWidth(column, width);
     return column;
 }
 
@@ -49,7 +52,14 @@ int CXListCtrl::InsertItem(int row, const QString& text) {
 }
 
 void CXListCtrl::SetItemText(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount() + m_keptColumns) {
+        return;
+    }
+    if (column >= columnCount()) {
+        if (!item(row, 0)) {
+            SetItemText(row, 0, QString());
+        }
+        item(row, 0)->setData(Qt::UserRole + column, text);
         return;
     }
     auto* cell = item(row, column);
@@ -62,8 +72,25 @@ void CXListCtrl::SetItemText(int row, int column, const QString& text) {
 }
 
 QString CXListCtrl::GetItemText(int row, int column) const {
+    if (column >= columnCount()) {
+        const auto* first = item(row, 0);
+        return first ? first->data(Qt::UserRole + column).toString() : QString();
+    }
     const auto* cell = item(row, column);
     return cell ? cell->text() : QString();
+}
+
+void CXListCtrl::focusInEvent(QFocusEvent* event) {
+    if (m_currentBeforeFocusLeft.isValid() && !currentIndex().isValid()) {
+        selectionModel()->setCurrentIndex(m_currentBeforeFocusLeft, QItemSelectionModel::NoUpdate);
+    }
+    QTableWidget::focusInEvent(event);
+}
+
+void CXListCtrl::focusOutEvent(QFocusEvent* event) {
+    QTableWidget::focusOutEvent(event);
+    m_currentBeforeFocusLeft = currentIndex();
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 void CXListCtrl::paintEvent(QPaintEvent* event) {

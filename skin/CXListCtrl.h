@@ -13,7 +13,9 @@ public:
 
     static inline const QColor kBackground{239, 247, 247};
 
-    // Appends a column: "L" left, "R" right, anything else centred. Returns its index.
+    // Appends a column: "L" left, "R" right, anything else centred. Returns its index. A column of width 0
+    // holds texts the list needs but does not show: it comes after the shown ones and is kept beside the row,
+    // not as a column, so a screen reader meets no empty column either.
     int AddColumn(char alignment, int width, const QString& header);
     Qt::Alignment ColumnAlignment(int column) const;
 
@@ -26,8 +28,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The current row is the focused one only while the list holds the focus.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     CXHeaderCtrl* m_header;
     QList<Qt::Alignment> m_alignments;
+    int m_keptColumns = 0;
+    QPersistentModelIndex m_currentBeforeFocusLeft;
 };

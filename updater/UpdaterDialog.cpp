@@ -7,8 +7,10 @@
 #include "platform/Shell.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
+#include "skin/SkinAccessibility.h"
 #include "updater/UpdateFiles.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -107,7 +109,7 @@ UpdaterDialog::UpdaterDialog(Options options, QWidget* parent)
     setObjectName(QStringLiteral("UpdaterDialog"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QStringLiteral("HalvrenUpdater"));
-    setAccessibleName(windowTitle());
+    setAccessibleName(QStringLiteral("Halvren 업데이트")); // the title the window shows
     setWindowIcon(QIcon(QStringLiteral(":/res/128.png")));
     SetBackground(kBackground);
     SetDraggable(true);
@@ -345,6 +347,7 @@ void UpdaterDialog::keyPressEvent(QKeyEvent* event) {
 void UpdaterDialog::ShowStatus(const QString& text) {
     m_status->setText(text);
     m_status->RefreshBackground();
+    Announce(text);
 }
 
 void UpdaterDialog::ResetStatus() {
@@ -361,8 +364,10 @@ void UpdaterDialog::Notify(const QString& text, QMessageBox::Icon icon) {
 }
 
 void UpdaterDialog::ShowSystemBox(const QString& text, QMessageBox::Icon icon, QWidget* parent) {
+    InstallSkinAccessibility(); // also before the window exists: an alert, and modal
     QMessageBox box(icon, QStringLiteral("HalvrenUpdater"), text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("updaterMessage"));
     box.setAccessibleName(box.windowTitle());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("확인"));
     box.exec();
 }

@@ -10,6 +10,7 @@
 #include "platform/Http.h"
 #include "platform/Shell.h"
 #include "skin/CXButton.h"
+#include "skin/CXSkinText.h"
 #include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 
@@ -19,6 +20,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,20 +69,21 @@ MenuVisibility VisibleMenu(int page, bool hasPersons) {
 struct StepArt {
     const char* file;
     const char* heading; // what the picture says, for screen readers
+    const char* step;    // the step it marks as the present one
 };
 
 StepArt StepPictureFor(int page, bool hasPersons, bool editing) {
     switch (page) {
     case MainDialog::kReportPage:
-        return {"left_Step_SendCall.bmp", "긴급 신고"};
+        return {"left_Step_SendCall.bmp", "긴급 신고", "신고 작성"};
     case MainDialog::kSelectUserPage:
-        return hasPersons ? StepArt{"left_Step_selectUser.bmp", "사용자 선택"}
-                          : StepArt{"left_Step_registUser.bmp", "사용자 등록"};
+        return hasPersons ? StepArt{"left_Step_selectUser.bmp", "사용자 선택", "사용자 선택"}
+                          : StepArt{"left_Step_registUser.bmp", "사용자 등록", "사용자 등록"};
     case MainDialog::kUserInformationPage:
-        return editing ? StepArt{"left_Step_modifyUser.bmp", "정보 수정"}
-                       : StepArt{"left_Step_registUser.bmp", "사용자 등록"};
+        return editing ? StepArt{"left_Step_modifyUser.bmp", "정보 수정", "사용자 등록"}
+                       : StepArt{"left_Step_registUser.bmp", "사용자 등록", "사용자 등록"};
     default:
-        return {"left_Step_history.bmp", "신고 내역"};
+        return {"left_Step_history.bmp", "신고 내역", "신고 내역"};
     }
 }
 
@@ -117,6 +121,7 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
     m_menuBar->setAccessibleName(QStringLiteral("메뉴"));
     m_leftStep->setAccessibleName(QStringLiteral("진행 단계"));
     m_rightStep->setAccessibleName(QStringLiteral("화재 · 구급 · 구조 · 재난 인터넷 신고"));
+    new CXSkinText(this, QStringLiteral("긴급 상황에는 119로 전화해 주십시오"), {0, 724, 1010, 22});
 
     for (int i = 0; i < kButtonCount; ++i) {
         const MenuButton& layout = kButtons[i];
@@ -190,7 +195,8 @@ void MainDialog::SwitchTo(int index) {
     const bool persons = HasPersons();
     const StepArt step = StepPictureFor(index, persons, !m_host.Env().SelectedPersonKey.empty());
     m_stepName = step.file;
-    m_leftStep->setAccessibleName(QString::fromUtf8(step.heading));
+    m_leftStep->setAccessibleName(QString::fromUtf8(step.heading) + QStringLiteral(", 현재 단계: ") +
+                                  QString::fromUtf8(step.step));
     if (const QPixmap* bitmap = m_host.Catalogue().GetImage(m_stepName)) {
         m_leftStep->setPixmap(*bitmap);
         m_leftStep->resize(bitmap->size());
@@ -206,7 +212,50 @@ void MainDialog::SwitchTo(int index) {
     // A menu button that hid while it had the focus hands it to the new page, not to the next menu button,
     // which would then look lit without the mouse on it.
     if (focused && !focused->isVisible() && !page->isAncestorOf(focusWidget())) {
-        page->setFocus(Qt::OtherFocusReason);
+        FocusFirstControlOf(page);
+    }
+}
+
+std::vector<QWidget*> MainDialog::TabStops() const {
+    std::vector<QWidget*> stops = {m_buttons[kMinimise], m_buttons[kClose]};
+    // A page's controls follow each other in the window's focus chain in the order the page made them, which
+    // is the order they are read in.
+    const PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isVisible() && w->isEnabled() && !w->focusProxy() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+            stops.push_back(w);
+        }
+    }
+    for (Button menu : {kReport, kUser, kHistory, kHelp, kEnd}) {
+        stops.push_back(m_buttons[menu]);
+    }
+    std::erase_if(stops, [](const QWidget* w) { return !w->isVisible() || !w->isEnabled(); });
+    return stops;
+}
+
+bool MainDialog::focusNextPrevChild(bool next) {
+    const std::vector<QWidget*> stops = TabStops();
+    if (stops.empty()) {
+        return CXDialog::focusNextPrevChild(next);
+    }
+    const auto at = std::find(stops.begin(), stops.end(), focusWidget());
+    const size_t n = stops.size();
+    size_t i = next ? 0 : n - 1;
+    if (at != stops.end()) {
+        const size_t now = static_cast<size_t>(at - stops.begin());
+        i = next ? (now + 1) % n : (now + n - 1) % n;
+    }
+    stops[i]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void MainDialog::FocusFirstControlOf(PageDialog* page) {
+    for (QWidget* stop : TabStops()) {
+        if (page->isAncestorOf(stop)) {
+            stop->setFocus(Qt::TabFocusReason);
+            return;
+        }
     }
 }
 
@@ -261,11 +310,14 @@ void MainDialog::ShowAbout() {
     const std::string& installed = m_host.Env().CurrentVersion();
     CAboutDlg about(ToUi(installed.empty() ? std::string("1.0.0.0") : installed), this);
     about.exec();
+    activateWindow(); // the keyboard comes back here, whatever the desktop does with a closed box
 }
 
 void MainDialog::ShowSystemMenu(const QPoint& where) {
     QMenu menu(this);
     menu.setObjectName("systemMenu");
+    menu.setTitle(QStringLiteral("창 메뉴"));
+    menu.setAccessibleName(menu.title());
     QAction* about = menu.addAction(QStringLiteral("Halvren 정보(&A)..."));
     about->setObjectName("actionAbout");
     if (menu.exec(where) == about) {
@@ -294,11 +346,7 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
     if (key->key() == Qt::Key_Escape) {
-        page->setFocus(Qt::OtherFocusReason);
-        return true;
-    }
-    if (key->key() == Qt::Key_Tab && widget == m_buttons[kEnd]) {
-        page->setFocus(Qt::TabFocusReason);
+        FocusFirstControlOf(page);
         return true;
     }
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {

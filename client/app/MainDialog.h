@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <array>
 #include <string>
+#include <vector>
 
 class CXButton;
 class PageDialog;
@@ -42,10 +43,14 @@ public:
 
     void reject() override {} // Escape never closes the window
 
+    // Where Tab goes, in reading order: the two title bar buttons, the page's controls, the menu; and round.
+    std::vector<QWidget*> TabStops() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void SwitchTo(int index);
@@ -56,6 +61,7 @@ private:
     void OpenHelp();
     void ShowSystemMenu(const QPoint& where);
     QLabel* AddPicture(const char* name, const char* file, int x, int y);
+    void FocusFirstControlOf(PageDialog* page);
     bool HasPersons() const;
 
     PageHost& m_host;

@@ -16,7 +16,8 @@ PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, 
     setWindowFlags(Qt::Widget);
     setObjectName(objectName);
     setAccessibleName(objectName);
-    setFocusPolicy(Qt::StrongFocus);
+    // The page itself shows nothing to act on: the focus goes to its controls.
+    setFocusPolicy(Qt::NoFocus);
     setGeometry(kLeft, kTop, kWidth, kHeight);
     if (background != nullptr) {
         m_backgroundName = background;

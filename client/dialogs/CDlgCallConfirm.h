@@ -37,6 +37,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void ReadInOrder();
+
     enum Field { kName, kSsnFront, kSsnBack, kAddress, kHomePhone, kMobilePhone, kPlace, kFieldCount };
 
     QPointer<QWidget> m_mainWindow;

@@ -21,6 +21,7 @@ CDlgMsgBox::CDlgMsgBox()
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setObjectName(QStringLiteral("msgBox"));
     setAccessibleName(QStringLiteral("Halvren 메세지"));
+    SetAlert(true);
     QFont boxFont(QStringLiteral("돋움"));
     boxFont.setPixelSize(18);
     setFont(boxFont);

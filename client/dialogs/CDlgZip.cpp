@@ -7,6 +7,7 @@
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
+#include "skin/CXSkinText.h"
 #include "skin/UiText.h"
 
 #include <QHeaderView>
@@ -81,6 +82,14 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     m_list->AddColumn('L', 0, QString());
     m_list->installEventFilter(this);
     connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { Choose(); });
+
+    // The words the background shows, in reading order and tied to their fields.
+    (new CXSkinText(this, QStringLiteral("찾으시는 곳의 동(읍, 면) 이름을 입력하고 검색을 누르십시오."),
+                    {27, 60, 740, 30}))
+        ->ReadBefore(m_name);
+    new CXSkinText(this, QStringLiteral("동(읍, 면) 이름"), {60, 115, 160, 26}, m_name);
+    (new CXSkinText(this, QStringLiteral("검색 결과"), {39, 166, 388, 26}))->ReadBefore(m_list);
+    setAccessibleDescription(QStringLiteral("찾으시는 곳의 동(읍, 면) 이름을 입력하고 검색을 누르십시오."));
 }
 
 void CDlgZip::showEvent(QShowEvent* event) {
@@ -116,6 +125,7 @@ void CDlgZip::Search() {
         return;
     }
     FillList(*reply);
+    Announce(QStringLiteral("검색 결과 %1건").arg(m_list->rowCount()));
     m_list->setFocus(Qt::OtherFocusReason);
     if (m_list->rowCount() > 0) {
         m_list->selectRow(0);

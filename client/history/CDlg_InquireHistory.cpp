@@ -8,6 +8,7 @@
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
+#include "skin/CXSkinText.h"
 #include "skin/CXTextEdit.h"
 #include "skin/UiText.h"
 
@@ -110,6 +111,12 @@ void CDlg_InquireHistory::Build() {
     }
     m_contents->setReadOnly(true);
     MoveOnWithReturn({m_place, m_title});
+    // The words the background shows, tied to their fields.
+    (new CXSkinText(this, QStringLiteral("신고 내역"), {79, 116, 388, 26}))->ReadBefore(m_list);
+    (new CXSkinText(this, QStringLiteral("신고 상세"), {79, 296, 388, 26}))->ReadBefore(m_place);
+    new CXSkinText(this, QStringLiteral("사고 장소"), {30, 330, 160, 24}, m_place);
+    new CXSkinText(this, QStringLiteral("제목"), {30, 365, 160, 24}, m_title);
+    new CXSkinText(this, QStringLiteral("신고 내용"), {30, 396, 160, 24}, m_contents);
 }
 
 bool CDlg_InquireHistory::event(QEvent* event) {

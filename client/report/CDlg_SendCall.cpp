@@ -14,6 +14,7 @@
 #include "skin/CXButton.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXEdit.h"
+#include "skin/CXSkinText.h"
 #include "skin/CXTextEdit.h"
 #include "skin/CXTransparentStatic.h"
 #include "skin/SkinCatalogue.h"
@@ -142,6 +143,16 @@ void CDlg_SendCall::Build() {
     m_send->SizeToContent();
     m_send->setAutoDefault(false);
     connect(m_send, &QPushButton::clicked, this, &CDlg_SendCall::Send);
+    // The words the background shows, tied to their fields.
+    new CXSkinText(this, QStringLiteral("주소"), {76, 76, 160, 22}, m_address);
+    new CXSkinText(this, QStringLiteral("집 전화"), {76, 110, 160, 22}, m_tel1);
+    new CXSkinText(this, QStringLiteral("휴대전화"), {488, 110, 160, 22}, m_cell1);
+    new CXSkinText(this, QStringLiteral("참고 사항"), {76, 145, 160, 22}, m_caseNote);
+    (new CXSkinText(this, QStringLiteral("신고 유형"), {52, 196, 388, 26}))->ReadBefore(m_categoryTabs[0]);
+    new CXSkinText(this, QStringLiteral("사고 장소"), {76, 328, 160, 22}, m_place);
+    new CXSkinText(this, QStringLiteral("상황 설명"), {76, 358, 160, 22}, m_detail);
+    m_patientPicture->setBuddy(m_patients);
+    m_patientPicture->stackUnder(m_patients);
     connect(m_patients, &QComboBox::activated, this, &CDlg_SendCall::ChoosePatient);
 
     FillAreaCodeList(*m_tel1, env);
@@ -223,6 +234,7 @@ void CDlg_SendCall::Refresh() {
         const size_t i = static_cast<size_t>(m_personCount);
         m_personKeys[i] = entry.key;
         m_personTabs[i]->setText(ToUi(entry.value->Name));
+        m_personTabs[i]->setAccessibleName(m_personTabs[i]->text());
         m_personTabs[i]->show();
         m_patients->addItem(ToUi(entry.value->Name));
         if (entry.key == selectedKey) {
@@ -258,7 +270,9 @@ void CDlg_SendCall::Refresh() {
 
     FillFromSelectedPerson();
     ApplyCategory();
-    m_send->setFocus(Qt::OtherFocusReason);
+    // The page starts on its first choice: the category, the one chosen or else the first.
+    const bool chosen = env.ReportCategory >= 0 && env.ReportCategory < kCategoryCount;
+    m_categoryTabs[chosen ? static_cast<size_t>(env.ReportCategory) : 0]->setFocus(Qt::OtherFocusReason);
 }
 
 void CDlg_SendCall::FillFromSelectedPerson() {
@@ -434,6 +448,7 @@ int CDlg_SendCall::SendReport() {
     fields.place = m_place->Cp949Text();
     fields.detail = m_detail->Cp949Text();
     fields.title = m_reportTitle;
+    Announce(QStringLiteral("신고를 보내고 있습니다."));
     const auto reply = RunTransaction(Host(), ReportRequest(fields), 11, "MSG_SendCall_NetworkFailure");
     return reply ? CheckReportResult(*reply) : 0;
 }

@@ -46,7 +46,7 @@ CDlg_SelectUser::CDlg_SelectUser(PageHost& host, QWidget* parent)
     }
     m_addButton =
         AddButton("btnAddUser", QStringLiteral("사용자 추가"), 712, 407, "btn_UserAdd.bmp", "btn_UserAdd_o.bmp");
-    m_registButton = AddButton("btnRegistUser", QStringLiteral("사용자 등록"), 300, 221, "btn_UserRegist.bmp",
+    m_registButton = AddButton("btnRegistUser", QStringLiteral("사용자 등록하기"), 300, 221, "btn_UserRegist.bmp",
                                "btn_UserRegist_o.bmp");
     connect(m_addButton, &QPushButton::clicked, this, &CDlg_SelectUser::AddPerson);
     connect(m_registButton, &QPushButton::clicked, this, &CDlg_SelectUser::AddPerson);

@@ -14,6 +14,7 @@
 #include "skin/CXButton.h"
 #include "skin/CXComboBox.h"
 #include "skin/CXEdit.h"
+#include "skin/CXSkinText.h"
 #include "skin/CXTextEdit.h"
 
 #include <memory>
@@ -98,6 +99,20 @@ void CDlg_UserInformation::Build() {
     MoveOnWithReturn({m_name, m_ssn1, m_ssn2, m_addr2, m_tel1, m_tel2, m_tel3, m_cell1, m_cell2, m_cell3});
     FillAreaCodeList(*m_tel1, Host().Env());
     FillMobilePrefixList(*m_cell1, Host().Env());
+
+    // The words the background shows, tied to their fields.
+    (new CXSkinText(this, QStringLiteral("사용자 정보"), {42, 8, 388, 26}))->ReadBefore(m_name);
+    new CXSkinText(this, QStringLiteral("이름"), {50, 39, 160, 22}, m_name);
+    new CXSkinText(this, QStringLiteral("주민등록번호"), {50, 90, 160, 22}, m_ssn1);
+    new CXSkinText(this, QStringLiteral("우편번호"), {50, 124, 160, 22}, m_zip);
+    new CXSkinText(this, QStringLiteral("주소"), {50, 176, 160, 22}, m_addr1);
+    new CXSkinText(this, QStringLiteral("상세 주소"), {50, 210, 160, 22}, m_addr2);
+    new CXSkinText(this, QStringLiteral("집 전화"), {50, 262, 160, 22}, m_tel1);
+    new CXSkinText(this, QStringLiteral("휴대전화"), {50, 296, 160, 22}, m_cell1);
+    new CXSkinText(this, QStringLiteral("참고 사항"), {50, 330, 160, 22}, m_caseNote);
+    (new CXSkinText(this, QStringLiteral("병력, 복용 중인 약 등 출동에 도움이 되는 내용을 적어 주십시오."),
+                    {225, 396, 674, 20}))
+        ->ReadBefore(m_back);
 
     connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
     connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(MainDialog::kSelectUserPage); });

@@ -306,11 +306,15 @@ TEST_F(ClientAppTest, KeyboardNeverClosesTheWindowAndEnterPressesTheFocusedButto
     end->setFocus();
     QTest::keyClick(end, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.PageAt(0)->hasFocus()) << "Escape moves the focus to the page";
+    QWidget* first = window.PageAt(0)->findChild<QWidget*>("personTab0");
+    EXPECT_EQ(first, window.focusWidget()) << "Escape moves the focus to the page's first control";
 
     end->setFocus();
     QTest::keyClick(end, Qt::Key_Tab);
-    EXPECT_TRUE(window.PageAt(0)->hasFocus()) << "Tab from the end button goes to the page";
+    EXPECT_EQ(window.ButtonAt(MainDialog::kMinimise), window.focusWidget()) << "Tab from the end goes round";
+    QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(first, window.focusWidget()) << "and past the title bar's buttons into the page";
 
     CXButton* history = window.ButtonAt(MainDialog::kHistory);
     history->setFocus();

@@ -5,7 +5,10 @@
 #include "skin/SkinCatalogue.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -268,4 +271,65 @@ TEST(CXButton, SetupTabButtonTakesItsImagesFromTheCatalogue) {
     CXButton::SetupTabButton(skin, lost, 12, 70, "gone_o.bmp", "tab_n.bmp", "tab_s.bmp");
     EXPECT_EQ(lost.size(), QSize(0, 0));
     EXPECT_EQ(missing, std::vector<std::string>{"gone_o.bmp"});
+}
+
+namespace {
+
+double Luminance(const QColor& c) {
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+// The ring that shows keyboard focus on every skinned button picture stands out 3:1 from the pixels on both
+// sides of it, whether the picture is light or dark.
+TEST(CXButton, FocusRingStandsOutOnEveryPicture) {
+    const std::filesystem::path images = std::filesystem::path(HALVREN_DIST_DIR) / "images";
+    int checked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(images)) {
+        const std::string name = entry.path().filename().string();
+        if ((name.rfind("btn_", 0) != 0 && name.rfind("menu_", 0) != 0 && name.find("Tab_") == std::string::npos) ||
+            name == "menu_bar.bmp") {
+            continue;
+        }
+        const QPixmap picture(QString::fromStdString(entry.path().string()));
+        ASSERT_FALSE(picture.isNull()) << name;
+        CXDialog dialog;
+        auto* button = new CXButton(&dialog);
+        button->SetBitmaps(&picture);
+        button->SizeToContent();
+        dialog.resize(button->size() + QSize(10, 10));
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        button->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(button->hasFocus());
+        const QImage ringed = button->grab().toImage();
+        const int w = ringed.width();
+        const int h = ringed.height();
+        const int on = CXButton::RingInset(button->size());
+        const int out = on - 1;
+        const int in = on + CXButton::RingWidth(button->size());
+        // Mid-points of the four sides: outside the ring, on it, inside it.
+        const struct {
+            QPoint out, on, in;
+        } sides[] = {{{w / 2, out}, {w / 2, on}, {w / 2, in}},
+                     {{w / 2, h - 1 - out}, {w / 2, h - 1 - on}, {w / 2, h - 1 - in}},
+                     {{out, h / 2}, {on, h / 2}, {in, h / 2}},
+                     {{w - 1 - out, h / 2}, {w - 1 - on, h / 2}, {w - 1 - in, h / 2}}};
+        for (const auto& side : sides) {
+            const QColor ring = ringed.pixelColor(side.on);
+            EXPECT_GE(Contrast(ring, ringed.pixelColor(side.out)), 3.0) << name << " outside " << side.on.x();
+            EXPECT_GE(Contrast(ring, ringed.pixelColor(side.in)), 3.0) << name << " inside " << side.on.y();
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 20);
 }
