@@ -139,8 +139,16 @@ if [ "$headless" = 1 ]; then
     # The client's window is 1024 x 750, centred for a 768-line screen: a larger screen only adds black
     # around it in the viewer. In a session of its own, so that Ctrl+C in the terminal reaches it only
     # through stop_all, after the client; and ended with this script however it ends.
-    setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -screen 0 1024x768x24 -nolisten tcp \
-        >"$run/xvfb.log" 2>&1 &
+    # x11vnc puts each character the keymap lacks (every Hangul syllable) on a key without symbols. The
+    # usual keymap fills a hundred keys with media keys nobody presses here and leaves 18 free; a keymap
+    # folder without them leaves over a hundred, so a whole description can be typed through the viewer.
+    xkb="$(cd "$run" && pwd)/xkb"
+    rm -rf "$xkb"
+    cp -r /usr/share/X11/xkb "$xkb" &&
+        awk '/^xkb_symbols "evdev"/ { print; skip = 1; next } skip && /^};/ { skip = 0 } !skip' \
+            /usr/share/X11/xkb/symbols/inet >"$xkb/symbols/inet" || exit 1
+    setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -xkbdir "$xkb" -screen 0 1024x768x24 \
+        -nolisten tcp >"$run/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 1 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && break

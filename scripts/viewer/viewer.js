@@ -68,7 +68,7 @@ function keysymOf(ch) {
 }
 
 // A character beyond Latin-1 (every Hangul syllable) has no key on the virtual display: the VNC server puts
-// it on one of the display's few spare keys. Once those are taken it starts to hand keys on to other
+// it on one of the display's spare keys (over a hundred, with the keymap make run gives the display). Once those are taken it starts to hand keys on to other
 // characters, and the client, which keeps its picture of the keys, may then type a wrong one. So the
 // different such characters of a run are counted here, for every page of the run, and a text that needs
 // more than the spare keys is refused whole and said, with the text kept for the user, never typed wrong.

@@ -7,8 +7,8 @@ the whole client shows without scrolling, and registers 홍길동 as a person wo
 input method delivers it (composition, then the committed text), the number in plain keys, 사직동 pasted into
 the postal search. The centre stand-in's log must show that search finding codes and the real-name check
 (work code 004) answering that the name matches the register for that number, which it does only when the
-name arrived as 홍길동. Then a fire is reported with a composed description, which the dispatcher's view must
-show. Before all that, 도움말 must leave the browser alone on the virtual display and say the address; after
+name arrived as 홍길동. Then a fire is reported with a composed word and a long inserted description, which the
+dispatcher's view must show unchanged. Before all that, 도움말 must leave the browser alone on the virtual display and say the address; after
 it, a text with more different Korean characters than the display has spare keys for must be refused.
 """
 import base64
@@ -27,6 +27,9 @@ import urllib.request
 CHROMIUM = "/usr/bin/chromium"
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build")
+DESCRIPTION = ("이층 창문에서 검은 연기가 계속 나옵니다. 안에 아이 둘과 할머니가 있는데 문이 잠겨 있어요. "
+               "불길이 옆집 지붕까지 번지려고 합니다. 사다리와 구급차를 함께 보내 주세요. "
+               "저는 말을 못 하는 청각장애인입니다.")
 WIDTH, HEIGHT = 1366, 768
 
 try:
@@ -252,6 +255,10 @@ def run(work):
         page.click(210, 337)
         page.click(600, 483)
         page.compose([["ㅇ", "여", "연"], ["ㄱ", "기"]])
+        # A description as a person writes it, with more different syllables than the usual keymap has spare
+        # keys for: it must arrive whole and unchanged.
+        page.call("Input.insertText", text=" " + DESCRIPTION)
+        time.sleep(3)
         page.click(510, 578)
         time.sleep(1)
         page.key("Enter", "Enter", 13, text="\r")
@@ -260,11 +267,11 @@ def run(work):
         if not pages:
             raise Failure("make run did not say where the dispatcher's view is")
         view = urllib.request.urlopen(pages.group(1), timeout=10).read().decode("utf-8", "replace")
-        if "연기" not in view:
-            raise Failure("the dispatcher's view does not show the description 연기")
+        if "연기 " + DESCRIPTION not in view:
+            raise Failure("the dispatcher's view does not show the description as typed")
         # A text needing more different Korean characters than the display has spare keys for is refused
         # whole and said: typed, its later characters would come out as others.
-        many = "".join(chr(0xAC00 + 28 * 21 * i) for i in range(19)) + "".join(chr(0xB098 + 28 * i) for i in range(21))
+        many = "".join(chr(0xAC00 + 28 * i) for i in range(150))
         page.eval("navigator.clipboard.writeText('%s').then(() => true)" % many)
         page.call("Input.dispatchKeyEvent", type="rawKeyDown", key="Control", code="ControlLeft",
                   windowsVirtualKeyCode=17, modifiers=2)
