@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all run test bootstrap build build-asan build-release test-normal test-asan bench format clean screenshots fuzz dist
+.PHONY: all run test bootstrap bootstrap-test build build-asan build-release test-normal test-asan bench format clean screenshots fuzz dist
 
 all: build
 
@@ -29,10 +29,14 @@ build-asan: bootstrap build-asan/build.ninja
 build-release: bootstrap build-release/build.ninja
 	cmake --build build-release -j $(JOBS)
 
-test-normal: build
+# The tests also drive the headless `make run` through its browser viewer, in Chromium.
+bootstrap-test:
+	@bash scripts/bootstrap.sh test
+
+test-normal: bootstrap-test build
 	cd build && ctest --output-on-failure -j $(JOBS)
 
-test-asan: build-asan
+test-asan: bootstrap-test build-asan
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 
@@ -45,7 +49,7 @@ test: test-normal test-asan build-release
 # on this machine shows (the address is printed).
 OFFER_UPDATE ?= 0
 run:
-	@MAKE="$(MAKE)" OFFER_UPDATE=$(OFFER_UPDATE) bash scripts/run.sh
+	@MAKE="$(MAKE)" OFFER_UPDATE=$(OFFER_UPDATE) exec bash scripts/run.sh
 
 bench: build
 	@for b in build/bench/*_bench; do QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done

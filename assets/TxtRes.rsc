@@ -17,6 +17,7 @@ MSG_InputCheck_Address=나머지 주소를 적어 주세요.<NL>예: 아파트 �
 MSG_SSNCheck_Registed=이 주민등록번호로 이미 등록된 사람이 있습니다.
 MSG_UserDelete_Confirm=이 사람의 정보를 지울까요?<NL>지운 정보는 되살릴 수 없습니다.
 MSG_UserDelete_Deleted=정보를 지웠습니다.
+MSG_Help_OpenFailure=도움말 페이지를 열 수 없습니다.<NL>웹 브라우저에서 다음 주소를 열어 주세요.
 MSG_File_SaveError=정보를 저장하지 못했습니다.<NL>잠시 후 다시 해 보세요.
 MSG_RealName_Mismatch=이름과 주민등록번호가 맞지 않습니다.<NL>다시 확인해 주세요.
 MSG_RealName_SystemError=지금은 본인 확인을 할 수 없습니다.<NL>잠시 후 다시 해 보세요.

@@ -1,6 +1,8 @@
 #include "platform/Shell.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
@@ -9,9 +11,15 @@
 namespace platform {
 namespace {
 
+// How long an opener has to report that it failed. One that still runs then is taken to have opened the
+// address: some run the browser in the foreground until it is closed.
+constexpr long kOpenerWaitMs = 2000;
+
 // Starts `argv` in a new session through a short-lived middle process, so that the program is neither our
-// child to wait for nor a zombie while we run. Only the middle process is waited for.
-bool SpawnDetached(const std::string& program, const std::string& argument, const std::string& folder = {}) {
+// child to wait for nor a zombie while we run. Only the middle process is waited for; with `waitMs`, it
+// waits that long for the program, and a program that ends with a failure in that time counts as not started.
+bool SpawnDetached(const std::string& program, const std::string& argument, const std::string& folder = {},
+                   long waitMs = 0) {
     if (access(program.c_str(), X_OK) != 0) {
         return false;
     }
@@ -40,6 +48,14 @@ bool SpawnDetached(const std::string& program, const std::string& argument, cons
             (void)!write(pipeFds[1], &failed, 1);
             _exit(127);
         }
+        for (long waited = 0; child > 0 && waited < waitMs; waited += 50) {
+            int childStatus = 0;
+            if (waitpid(child, &childStatus, WNOHANG) == child) {
+                _exit(WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0 ? 0 : 2);
+            }
+            const timespec pause{0, 50'000'000};
+            nanosleep(&pause, nullptr);
+        }
         _exit(child < 0 ? 1 : 0);
     }
     close(pipeFds[1]);
@@ -54,11 +70,40 @@ bool SpawnDetached(const std::string& program, const std::string& argument, cons
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
+// The program that $BROWSER names first (a path, or a name on $PATH); empty when there is none.
+std::string ChosenBrowser() {
+    const char* chosen = std::getenv("BROWSER");
+    if (chosen == nullptr || *chosen == '\0') {
+        return std::string();
+    }
+    std::string name(chosen);
+    name = name.substr(0, name.find(':'));
+    if (name.find('/') != std::string::npos) {
+        return name;
+    }
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= folders.size();) {
+        std::size_t end = folders.find(':', start);
+        end = end == std::string::npos ? folders.size() : end;
+        std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (end > start && access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        start = end + 1;
+    }
+    return name;
+}
+
 } // namespace
 
 bool OpenAddress(const std::string& address) {
+    // A browser the user chose in $BROWSER is the only one tried, as the desktop's own openers do.
+    if (const std::string browser = ChosenBrowser(); !browser.empty()) {
+        return SpawnDetached(browser, address, {}, kOpenerWaitMs);
+    }
     for (const char* opener : {"/usr/bin/xdg-open", "/usr/bin/sensible-browser", "/usr/bin/x-www-browser"}) {
-        if (SpawnDetached(opener, address)) {
+        if (SpawnDetached(opener, address, {}, kOpenerWaitMs)) {
             return true;
         }
     }

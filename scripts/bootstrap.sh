@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and runs with; with "fuzz", also those of `make fuzz`; with
-# "headless", also the virtual display and browser viewer of `make run` on a machine without a screen.
+# "headless", also the virtual display and browser viewer of `make run` on a machine without a screen; with
+# "test", those and what the tests of that viewer drive it with (Chromium, and Python's WebSocket client).
 # Quiet when all are present.
 set -euo pipefail
 
@@ -12,9 +13,11 @@ packages=(
     fonts-nanum openssl desktop-file-utils xdg-utils
 )
 # Only `make fuzz` needs clang and its libFuzzer.
+headless=(xvfb xauth x11-utils x11vnc novnc websockify x11-xserver-utils)
 case "${1:-}" in
 fuzz) packages+=(clang libclang-rt-dev) ;;
-headless) packages+=(xvfb xauth x11-utils x11vnc novnc websockify) ;;
+headless) packages+=("${headless[@]}") ;;
+test) packages+=("${headless[@]}" chromium python3-websocket) ;;
 esac
 
 missing=()

@@ -12,10 +12,12 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
-listen=127.0.0.1:8080
+# Tests pass their own program folder, centre address and viewer port, so that they run beside a `make run`.
+listen=${HALVREN_CENTRE_LISTEN:-127.0.0.1:8080}
 update_listen=127.0.0.1:1472
-dist=build/dist
+dist=${HALVREN_DIST_DIR:-build/dist}
 run=${HALVREN_RUN_DIR:-build/run}
+viewer_port=${HALVREN_VIEWER_PORT:-6080}
 offer=${OFFER_UPDATE:-0}
 
 # The display is decided before anything is built. Without one (a server, a container), the client gets a
@@ -26,14 +28,47 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     headless=1
     bash scripts/bootstrap.sh headless || exit 1
 fi
+# Ctrl+C (or the client's end) stops everything this script started, the client first and the display last,
+# so that nothing reports a lost connection; a stop by the user ends with one calm line.
+# Resident numbers, keys and the display's secrets live here: for this user only.
+mkdir -p "$run/update" && chmod 700 "$run" || exit 1
+pids=()
+interrupted=0
+stop_all() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null
+        wait "${pids[i]}" 2>/dev/null
+    done
+    rm -f "$run/vnc.pass" "$run/xauthority"
+    if [ "$interrupted" = 1 ]; then
+        echo "Stopped: everything make run started has ended."
+    fi
+}
+trap stop_all EXIT
+trap 'interrupted=1; exit 0' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+# Builds only what runs here (the client, the updater, the cipher library, the stand-ins): no tests, no
+# benchmarks. The build tool shows how far it is.
 if [ "${HALVREN_RUN_BUILT:-0}" != 1 ]; then
-    "${MAKE:-make}" --no-print-directory build >"${TMPDIR:-/tmp}/halvren-build.$$.log" 2>&1 || {
-        cat "${TMPDIR:-/tmp}/halvren-build.$$.log"
-        rm -f "${TMPDIR:-/tmp}/halvren-build.$$.log"
+    if [ ! -f build/build.ninja ]; then
+        echo "Configuring the build in build/ ..."
+        configure_log="${TMPDIR:-/tmp}/halvren-configure.$$.log"
+        "${MAKE:-make}" --no-print-directory build/build.ninja >"$configure_log" 2>&1 || {
+            cat "$configure_log"
+            rm -f "$configure_log"
+            echo "Configuring the build failed (see above)."
+            exit 1
+        }
+        rm -f "$configure_log"
+    fi
+    echo "Building the client, the updater and the stand-ins (the first build takes a while; see README.md) ..."
+    cmake --build build -j "$(nproc)" --target Halvren Updater Kavrel halvren_assets halvren_skin_art \
+        centre-standin update-standin || {
         echo "The build failed (see above)."
         exit 1
     }
-    rm -f "${TMPDIR:-/tmp}/halvren-build.$$.log"
 fi
 
 # The version the centre announces and the update's signed statement names: the installed one, or one that
@@ -49,21 +84,9 @@ if [ "$offer" = 1 ]; then
     esac
 fi
 
-# Resident numbers, keys and the display's secrets live here: for this user only.
-mkdir -p "$run/update" && chmod 700 "$run" || exit 1
-pids=()
-stop_all() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null
-        wait "${pids[i]}" 2>/dev/null
-    done
-    rm -f "$run/vnc.pass" "$run/xauthority"
-}
-trap stop_all EXIT
-trap 'exit 130' INT TERM
 
 # Waits until the stand-in with this pid passes the check that follows; false, with its log shown, when it
-# ended instead.
+# ended instead or still does not pass after 10 s.
 wait_until_serving() {
     local pid=$1 log=$2
     shift 2
@@ -77,7 +100,9 @@ wait_until_serving() {
         fi
         sleep 0.1
     done
-    return 0
+    echo "Still not serving after 10 s."
+    cat "$log"
+    return 1
 }
 centre_serves() {
     grep -q . "$run/centre.log" 2>/dev/null && (exec 3<>"/dev/tcp/${listen%:*}/${listen#*:}") 2>/dev/null
@@ -97,9 +122,8 @@ free_port() {
 }
 
 if [ "$headless" = 1 ]; then
-    viewer_port=6080
     if (exec 3<>"/dev/tcp/127.0.0.1/$viewer_port") 2>/dev/null; then
-        echo "Port $viewer_port on 127.0.0.1 is taken, so the browser viewer cannot start there; stop what uses it."
+        echo "Port $viewer_port on 127.0.0.1 is taken, so the browser viewer cannot start there: stop what uses it, or take another port, e.g. HALVREN_VIEWER_PORT=6081 make run."
         exit 1
     fi
     number=99
@@ -112,13 +136,27 @@ if [ "$headless" = 1 ]; then
     XAUTHORITY="$(cd "$run" && pwd)/xauthority"
     (umask 077 && : >"$XAUTHORITY") || exit 1
     echo "add :$number . $(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" | xauth -q -f "$XAUTHORITY" source - || exit 1
-    Xvfb ":$number" -auth "$XAUTHORITY" -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+    # The client's window is 1024 x 750, centred for a 768-line screen: a larger screen only adds black
+    # around it in the viewer. In a session of its own, so that Ctrl+C in the terminal reaches it only
+    # through stop_all, after the client; and ended with this script however it ends.
+    # x11vnc puts each character the keymap lacks (every Hangul syllable) on a key without symbols. The
+    # usual keymap fills a hundred keys with media keys nobody presses here and leaves 18 free; a keymap
+    # folder without them leaves over a hundred, so a whole description can be typed through the viewer.
+    xkb="$(cd "$run" && pwd)/xkb"
+    rm -rf "$xkb"
+    cp -r /usr/share/X11/xkb "$xkb" &&
+        awk '/^xkb_symbols "evdev"/ { print; skip = 1; next } skip && /^};/ { skip = 0 } !skip' \
+            /usr/share/X11/xkb/symbols/inet >"$xkb/symbols/inet" || exit 1
+    setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -xkbdir "$xkb" -screen 0 1024x768x24 \
+        -nolisten tcp >"$run/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 1 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && break
         sleep 0.1
     done
     export DISPLAY=":$number"
+    # Keys without symbols: where x11vnc puts the characters the keymap lacks (every Hangul syllable).
+    spare_keys=$(xmodmap -pke 2>/dev/null | awk '$2 > 8 && NF <= 3' | wc -l)
     password=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 8)
     # Written by the shell itself, so the password is never an argument that ps shows; x11vnc removes the
     # file once it has read it.
@@ -127,14 +165,22 @@ if [ "$headless" = 1 ]; then
     x11vnc -display "$DISPLAY" -localhost -passwdfile "rm:$run/vnc.pass" -rfbport "$vnc_port" -noipv6 -forever -shared \
         -quiet >"$run/vnc.log" 2>&1 &
     pids+=($!)
-    websockify --web /usr/share/novnc "127.0.0.1:$viewer_port" "127.0.0.1:$vnc_port" >"$run/viewer.log" 2>&1 &
+    # Our viewer page (scripts/viewer) beside the noVNC library it uses, served by websockify.
+    web="$run/viewer"
+    rm -rf "$web"
+    mkdir -p "$web"
+    cp scripts/viewer/index.html scripts/viewer/viewer.js "$web/"
+    echo "$spare_keys $(tr -dc 'a-z0-9' </dev/urandom 2>/dev/null | head -c 12)" >"$web/keys.txt"
+    ln -s /usr/share/novnc/core "$web/core"
+    ln -s /usr/share/novnc/vendor "$web/vendor"
+    websockify --web "$web" "127.0.0.1:$viewer_port" "127.0.0.1:$vnc_port" >"$run/viewer.log" 2>&1 &
     pids+=($!)
     viewer_serves() { (exec 3<>"/dev/tcp/127.0.0.1/$viewer_port") 2>/dev/null; }
     if ! wait_until_serving "$!" "$run/viewer.log" viewer_serves; then
         echo "The browser viewer could not start (see above)."
         exit 1
     fi
-    echo "No display here: Halvren runs on a virtual one. Open http://127.0.0.1:$viewer_port/vnc.html?autoconnect=1&password=$password in a browser on this machine."
+    echo "No display here: Halvren runs on a virtual one. Open http://127.0.0.1:$viewer_port/#password=$password in a browser on this machine."
 fi
 
 # A local authority (made once) and a certificate for 127.0.0.1 from it; the program folder trusts that authority
@@ -192,7 +238,11 @@ echo "Logs: $run/centre.log, $run/update.log. Starting the client from $dist/."
 # Waited for rather than run in the foreground, so that a stop signal to this script ends everything at once.
 # An update replaces the file, so a new file there means the client was updated.
 client_inode=$(stat -c %i "$dist/Halvren")
-"$dist/Halvren" &
+if [ "$headless" = 1 ]; then
+    BROWSER="$PWD/scripts/viewer/help-address.sh" "$dist/Halvren" &
+else
+    "$dist/Halvren" &
+fi
 client=$!
 pids+=("$client")
 wait "$client"

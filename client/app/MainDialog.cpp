@@ -360,8 +360,14 @@ void MainDialog::OfferDraft() {
     }
 }
 
+// A help page that cannot be opened is said, with its address, so that it can be opened by hand.
 void MainDialog::OpenHelp() {
-    platform::OpenAddress(m_helpAddress);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool opened = platform::OpenAddress(m_helpAddress);
+    QGuiApplication::restoreOverrideCursor();
+    if (!opened) {
+        m_host.ShowMessage(m_host.Env().GetText("MESSAGE", "MSG_Help_OpenFailure") + "\n" + m_helpAddress);
+    }
 }
 
 void MainDialog::ShowAbout() {

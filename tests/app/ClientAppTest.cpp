@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -201,6 +202,29 @@ TEST_F(ClientAppTest, WithoutPersonsOnlyTheUserPagesCanBeReached) {
     app->ChangePage(2);
     ExpectPage(window, 2, {false, false, false, "left_Step_modifyUser.bmp"});
     EXPECT_TRUE(prompts.shown.empty()) << "no update is pending, so nothing is asked";
+}
+
+// The help page goes to the browser the user chose; one that fails to start is said, with the address.
+TEST_F(ClientAppTest, AHelpPageThatCannotBeOpenedIsSaidWithItsAddress) {
+    ProgramFolder folder(centre.Host(), "1.0.0.0");
+    centre.QueueBody(VersionReply("1.0.0.0"));
+    auto app = Start(folder);
+    ASSERT_TRUE(app->StartUp());
+    MainDialog& window = *app->MainWindow();
+    const char* before = std::getenv("BROWSER");
+    const std::string kept = before ? before : "";
+    for (const char* browser : {"/bin/false", "/nonexistent/browser", "no-such-browser-here"}) {
+        setenv("BROWSER", browser, 1);
+        prompts.shown.clear();
+        QTest::mouseClick(window.ButtonAt(MainDialog::kHelp), Qt::LeftButton);
+        ASSERT_EQ(1u, prompts.shown.size()) << browser;
+        EXPECT_EQ(Text(*app, "MSG_Help_OpenFailure") + "\n" + window.HelpAddress(), prompts.shown[0].first);
+    }
+    setenv("BROWSER", "/bin/true", 1);
+    prompts.shown.clear();
+    QTest::mouseClick(window.ButtonAt(MainDialog::kHelp), Qt::LeftButton);
+    EXPECT_TRUE(prompts.shown.empty()) << "an opened page needs no message";
+    before ? setenv("BROWSER", kept.c_str(), 1) : unsetenv("BROWSER");
 }
 
 TEST_F(ClientAppTest, WithPersonsTheReportPageOpensAndTheMenuFollowsThePage) {
