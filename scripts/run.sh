@@ -37,6 +37,13 @@ interrupted=0
 stop_all() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         kill "${pids[i]}" 2>/dev/null
+        # A server can lose the signal (Xvfb does, when it comes in the middle of starting a new generation):
+        # after three seconds it is ended without a say, so that a stop never hangs.
+        for _ in $(seq 1 30); do
+            kill -0 "${pids[i]}" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "${pids[i]}" 2>/dev/null
         wait "${pids[i]}" 2>/dev/null
     done
     rm -f "$run/vnc.pass" "$run/xauthority"
@@ -147,7 +154,7 @@ if [ "$headless" = 1 ]; then
     cp -r /usr/share/X11/xkb "$xkb" &&
         awk '/^xkb_symbols "evdev"/ { print; skip = 1; next } skip && /^};/ { skip = 0 } !skip' \
             /usr/share/X11/xkb/symbols/inet >"$xkb/symbols/inet" || exit 1
-    setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -xkbdir "$xkb" -screen 0 1024x768x24 \
+    setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -xkbdir "$xkb" -noreset -screen 0 1024x768x24 \
         -nolisten tcp >"$run/xvfb.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 1 50); do

@@ -88,7 +88,7 @@ for _ in $(seq 1 100); do
     kill -0 -- "-$pgid" 2>/dev/null || break
     sleep 0.1
 done
-kill -0 -- "-$pgid" 2>/dev/null && fail "processes of make run are still there after Ctrl+C"
+kill -0 -- "-$pgid" 2>/dev/null && fail "processes of make run are still there after Ctrl+C: $(ps -o pid=,args= -g "$pgid" | tr '\n' ';')"
 [ "$(tail -n 1 "$work/run.log")" = "Stopped: everything make run started has ended." ] ||
     fail "Ctrl+C did not end with the line that says everything stopped"
 ! grep -qi "x11\|traceback\|error" "$work/run.log" || fail "Ctrl+C left an alarm on the terminal"
