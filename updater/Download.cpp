@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +28,73 @@ bool Send(platform::TcpConnection& socket, std::uint32_t code, long timeLimitMs)
     const Request request = MakeRequest(code);
     return socket.SendAll(request.data(), request.size(), timeLimitMs) == Result::Ok;
 }
+
+// The SHA-256 of a file that is still arriving, taken on a second thread that follows the receiving one, so that
+// on a machine with a free processor checking a signed file costs the transfer next to nothing. Whatever the
+// second thread has not reached when the last block is in, the receiving thread digests itself. The receiving
+// thread only says how many bytes from the start are in place; it never writes below that mark.
+class TrailingDigest {
+public:
+    explicit TrailingDigest(const char* data) : m_data(data), m_thread([this] { Follow(); }) {}
+    ~TrailingDigest() { Stop(); }
+    TrailingDigest(const TrailingDigest&) = delete;
+    TrailingDigest& operator=(const TrailingDigest&) = delete;
+
+    void Arrived(std::size_t bytes) {
+        m_arrived.store(bytes, std::memory_order_release);
+        // Woken for a good piece at a time, the thread takes its share of the processor in few large steps.
+        if (bytes - m_told >= kStep) {
+            m_told = bytes;
+            m_arrived.notify_one();
+        }
+    }
+    // The digest of the first `size` bytes, which have all arrived.
+    std::string Final(std::size_t size) {
+        Stop();
+        if (size > m_done) {
+            m_digest.Update(std::string_view(m_data + m_done, size - m_done));
+        }
+        return m_digest.Final();
+    }
+
+private:
+    static constexpr std::uint64_t kEnd = std::uint64_t(1) << 63;
+    static constexpr std::size_t kStep = 1 << 20;
+    // The most digested between two looks at the end mark, so that a failed transfer is not kept waiting.
+    static constexpr std::size_t kSlice = 64 << 10;
+
+    void Stop() {
+        if (m_thread.joinable()) {
+            m_arrived.store(m_arrived.load(std::memory_order_relaxed) | kEnd, std::memory_order_release);
+            m_arrived.notify_one();
+            m_thread.join();
+        }
+    }
+
+    void Follow() {
+        for (;;) {
+            const std::uint64_t mark = m_arrived.load(std::memory_order_acquire);
+            if (mark & kEnd) {
+                return;
+            }
+            if (mark > m_done) {
+                const std::size_t slice = std::min<std::size_t>(mark - m_done, kSlice);
+                m_digest.Update(std::string_view(m_data + m_done, slice));
+                m_done += slice;
+            } else {
+                m_arrived.wait(mark, std::memory_order_acquire);
+            }
+        }
+    }
+
+    const char* m_data;
+    std::atomic<std::uint64_t> m_arrived{0};
+    std::size_t m_told = 0;
+    // Owned by the second thread while it runs, by the receiving one after.
+    platform::Sha256Digest m_digest;
+    std::size_t m_done = 0;
+    std::thread m_thread; // last: it starts once everything it reads is in place
+};
 
 } // namespace
 
@@ -123,10 +192,13 @@ bool Download::Transfer() {
     if (!Send(*socket, kStartTransfer, limit)) {
         return Fail(Stage::Failed);
     }
-    // The file is digested block by block as it arrives, while the server is busy with the next blocks.
-    std::optional<platform::Sha256Digest> digest;
+    std::optional<TrailingDigest> digest;
     if (m_statement) {
-        digest.emplace();
+        try {
+            digest.emplace(m_data.get());
+        } catch (const std::system_error&) {
+            return Fail(Stage::InitFailed); // no thread to be had
+        }
     }
     bool complete = false;
     for (std::uint32_t i = 0; i < blocks; ++i) {
@@ -134,29 +206,31 @@ bool Download::Transfer() {
             break;
         }
         const std::uint32_t code = ReadU32(reply.data());
-        char* at = m_data.get() + static_cast<std::size_t>(i) * kBlockData;
+        const std::size_t offset = static_cast<std::size_t>(i) * kBlockData;
         // A full block only where a full block fits, the last one only at its place: anything else would
         // write past the file or leave a hole in it.
         if (code == kDataBlock && i + 1 < blocks) {
-            std::memcpy(at, reply.data() + 4, kBlockData);
+            std::memcpy(m_data.get() + offset, reply.data() + 4, kBlockData);
+            if (digest) {
+                digest->Arrived(offset + kBlockData);
+            }
             if (!Send(*socket, kBlockReceived, limit)) {
                 break;
-            }
-            if (digest) {
-                digest->Update(std::string_view(at, kBlockData));
             }
             Tell(Stage::Progress, i);
             continue;
         }
         if (code == kLastBlock && i + 1 == blocks) {
-            std::memcpy(at, reply.data() + 4, LastBlockSize(m_size));
+            std::memcpy(m_data.get() + offset, reply.data() + 4, LastBlockSize(m_size));
             if (digest) {
-                digest->Update(std::string_view(at, LastBlockSize(m_size)));
+                digest->Arrived(m_size);
             }
             complete = true;
         }
         break;
     }
+    // The digest thread reads the file's memory: it ends before anything may release it.
+    const std::string sha256 = digest ? digest->Final(complete ? m_size : 0) : std::string();
     if (!complete) {
         return Fail(Stage::Failed);
     }
@@ -165,7 +239,7 @@ bool Download::Transfer() {
         m_applyAction = ReadU32(reply.data() + 4);
     }
     Tell(Stage::Progress, blocks - 1);
-    if (m_statement && (m_applyAction != m_statement->action || platform::Sha256(Bytes()) != m_statement->sha256)) {
+    if (m_statement && (m_applyAction != m_statement->action || sha256 != m_statement->sha256)) {
         return Fail(Stage::Failed, Refusal::NotAsSigned);
     }
     return true;

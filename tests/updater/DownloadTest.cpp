@@ -274,7 +274,8 @@ TEST_F(DownloadTest, WithTheKeyInstalledOnlyAFileItsSignedStatementNamesIsTaken)
     using updater::Refusal;
     const UpdateKeys keys;
     const UpdateKeys otherKeys;
-    const std::string client = Pattern(5000);
+    // Some megabytes, so that the digest is taken while the blocks still arrive.
+    const std::string client = Pattern((3 << 20) + 5000);
     auto statement = [&](const std::string& version, std::uint32_t action = 1, const UpdateKeys* by = nullptr) {
         return (by ? *by : keys).Statement("Halvren", version, client.size(), action, client);
     };
@@ -318,7 +319,7 @@ TEST_F(DownloadTest, WithTheKeyInstalledOnlyAFileItsSignedStatementNamesIsTaken)
     }
     // What arrives must be what was signed: one byte changed, or another apply action.
     std::string tampered = client;
-    tampered[4100] ^= 1;
+    tampered[(2 << 20) + 4100] ^= 1;
     peer.Queue(Peer::Transfer("Halvren", tampered, 1, statement("1.0.0.6")));
     peer.Queue(Peer::Transfer("Halvren", client, 2, statement("1.0.0.6")));
     for (int i = 0; i < 2; ++i) {
