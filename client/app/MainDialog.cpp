@@ -110,8 +110,8 @@ MainDialog::MainDialog(PageHost& host, QWidget* parent) : CXDialog(parent), m_ho
     m_pages = {new CDlg_SendCall(host, this), new CDlg_SelectUser(host, this), new CDlg_UserInformation(host, this),
                new CDlg_InquireHistory(host, this)};
     m_draft = std::make_unique<DraftKeeper>(host, [this] { return CollectDraft(); });
-    for (PageDialog* page : m_pages) {
-        connect(page, &PageDialog::DraftChanged, m_draft.get(), &DraftKeeper::Changed);
+    for (PageWidget* page : m_pages) {
+        connect(page, &PageWidget::DraftChanged, m_draft.get(), &DraftKeeper::Changed);
     }
 
     m_title = AddPicture("picTitle", "title.bmp", 0, 0);
@@ -212,7 +212,7 @@ void MainDialog::SwitchTo(int index) {
     m_buttons[kUser]->setVisible(menu.user);
     m_buttons[kHistory]->setVisible(menu.history);
 
-    PageDialog* page = m_pages[static_cast<size_t>(index)];
+    PageWidget* page = m_pages[static_cast<size_t>(index)];
     page->EnsureBuilt();
     page->ShowAsPage();
     // A menu button that hid while it had the focus hands it to the new page, not to the next menu button,
@@ -226,7 +226,7 @@ std::vector<QWidget*> MainDialog::TabStops() const {
     std::vector<QWidget*> stops = {m_buttons[kMinimise], m_buttons[kClose]};
     // A page's controls follow each other in the window's focus chain in the order the page made them, which
     // is the order they are read in.
-    const PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
+    const PageWidget* page = m_pages[static_cast<size_t>(m_currentPage)];
     for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
         if (page->isAncestorOf(w) && w->isVisible() && w->isEnabled() && !w->focusProxy() &&
             (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
@@ -256,7 +256,7 @@ bool MainDialog::focusNextPrevChild(bool next) {
     return true;
 }
 
-void MainDialog::FocusFirstControlOf(PageDialog* page) {
+void MainDialog::FocusFirstControlOf(PageWidget* page) {
     for (QWidget* stop : TabStops()) {
         if (page->isAncestorOf(stop)) {
             stop->setFocus(Qt::TabFocusReason);
@@ -307,7 +307,7 @@ void MainDialog::EndProgram() {
 }
 
 bool MainDialog::MayEnd() {
-    PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
+    PageWidget* page = m_pages[static_cast<size_t>(m_currentPage)];
     if (page->IsBuilt() && page->HasUnsavedInput()) {
         if (m_host.ShowQuestion(m_host.Env().GetText("MESSAGE", "MSG_Exit_Unsaved")) != 1) {
             return false;
@@ -320,7 +320,7 @@ bool MainDialog::MayEnd() {
 
 DraftValues MainDialog::CollectDraft() const {
     DraftValues draft;
-    for (const PageDialog* page : m_pages) {
+    for (const PageWidget* page : m_pages) {
         if (page->IsBuilt()) {
             page->WriteDraft(draft);
         }
@@ -413,7 +413,7 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
         return CXDialog::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    PageDialog* page = m_pages[static_cast<size_t>(m_currentPage)];
+    PageWidget* page = m_pages[static_cast<size_t>(m_currentPage)];
     if (key->key() == Qt::Key_Escape) {
         FocusFirstControlOf(page);
         return true;

@@ -12,7 +12,7 @@
 
 class CXButton;
 class DraftKeeper;
-class PageDialog;
+class PageWidget;
 
 // The client's only top-level window: a borderless 1024 x 750 skinned window with the menu bar, the step
 // pictures and the four pages, of which one is shown at a time.
@@ -36,7 +36,7 @@ public:
     void ChangePage(int index);
 
     int CurrentPage() const { return m_currentPage; }
-    PageDialog* PageAt(int index) const { return m_pages.at(static_cast<size_t>(index)); }
+    PageWidget* PageAt(int index) const { return m_pages.at(static_cast<size_t>(index)); }
     CXButton* ButtonAt(Button button) const { return m_buttons.at(button); }
     QLabel* StepPicture() const { return m_leftStep; }
     const std::string& StepPictureName() const { return m_stepName; }
@@ -72,12 +72,12 @@ private:
     void OpenHelp();
     void ShowSystemMenu(const QPoint& where);
     QLabel* AddPicture(const char* name, const char* file, int x, int y);
-    void FocusFirstControlOf(PageDialog* page);
+    void FocusFirstControlOf(PageWidget* page);
     bool HasPersons() const;
 
     PageHost& m_host;
     std::unique_ptr<DraftKeeper> m_draft;
-    std::array<PageDialog*, 4> m_pages{};
+    std::array<PageWidget*, 4> m_pages{};
     std::array<CXButton*, kButtonCount> m_buttons{};
     QLabel* m_title = nullptr;
     QLabel* m_menuBar = nullptr;

@@ -51,7 +51,8 @@ CDlgZip::CDlgZip(PageHost& host, QWidget* mainWindow)
     m_name->SetByteLimit(kNameLimit);
     m_name->setAttribute(Qt::WA_InputMethodEnabled, true);
     m_name->installEventFilter(this);
-    TellFieldLimits(*this, host.Env());
+    TellFieldLimits(
+        *this, [this](QWidget* field, const QString& text) { SayInBalloon(field, text); }, host.Env());
 
     m_search->setObjectName(QStringLiteral("btnSearch"));
     m_search->setAccessibleName(QStringLiteral("검색"));

@@ -41,7 +41,7 @@ const QColor kTabSelectedText{255, 255, 243};
 } // namespace
 
 CDlg_InquireHistory::CDlg_InquireHistory(PageHost& host, QWidget* parent)
-    : PageDialog(host, parent, "CDlg_InquireHistory", "History_BG.bmp") {
+    : PageWidget(host, parent, "CDlg_InquireHistory", "History_BG.bmp") {
     setAccessibleName(QStringLiteral("신고 내역"));
 }
 
@@ -120,7 +120,7 @@ void CDlg_InquireHistory::Build() {
 }
 
 bool CDlg_InquireHistory::event(QEvent* event) {
-    const bool handled = PageDialog::event(event);
+    const bool handled = PageWidget::event(event);
     // Asked again each time the user turns to this page, once it is on screen; not when the main window
     // comes back from the task bar.
     if (event->type() == QEvent::ShowToParent) {
@@ -259,5 +259,5 @@ bool CDlg_InquireHistory::eventFilter(QObject* watched, QEvent* event) {
         // The press has already picked the row.
         ShowHistoryDetail();
     }
-    return PageDialog::eventFilter(watched, event);
+    return PageWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 
 #include <array>
 #include <string>
@@ -13,7 +13,7 @@ class CXTextEdit;
 
 // The history page: the reports made for each registered person, with their state, and the full text of the
 // report picked in the list. The list is asked of the centre whenever the page appears or a person is chosen.
-class CDlg_InquireHistory : public PageDialog {
+class CDlg_InquireHistory : public PageWidget {
     Q_OBJECT
 public:
     static constexpr int kTabCount = 4;

@@ -88,7 +88,7 @@ CXTransparentStatic* Picture(QWidget* parent, SkinCatalogue& catalogue, const ch
 } // namespace
 
 CDlg_SendCall::CDlg_SendCall(PageHost& host, QWidget* parent)
-    : PageDialog(host, parent, "CDlg_SendCall", "SendCall_BG.bmp") {
+    : PageWidget(host, parent, "CDlg_SendCall", "SendCall_BG.bmp") {
     setAccessibleName(QStringLiteral("신고하기"));
 }
 
@@ -209,7 +209,7 @@ void CDlg_SendCall::Build() {
 }
 
 void CDlg_SendCall::showEvent(QShowEvent* event) {
-    PageDialog::showEvent(event);
+    PageWidget::showEvent(event);
     Refresh();
 }
 
@@ -441,7 +441,7 @@ bool CDlg_SendCall::eventFilter(QObject* watched, QEvent* event) {
     } else if (m_patients && watched == m_patients->view()->window() && event->type() == QEvent::Hide) {
         QTimer::singleShot(0, this, &CDlg_SendCall::CommitPatient);
     }
-    return PageDialog::eventFilter(watched, event);
+    return PageWidget::eventFilter(watched, event);
 }
 
 std::string CDlg_SendCall::ComposePatientSection() {

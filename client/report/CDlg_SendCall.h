@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 
 #include <array>
 #include <string>
@@ -15,7 +15,7 @@ class Person;
 // The report page: on whose behalf (one tab per stored person), which category, for a medical report which
 // patient, the phones to call back, the place and what happened; then the confirmation and the report itself
 // (work code 011). The person, category and patient chosen are kept by the environment for the whole run.
-class CDlg_SendCall : public PageDialog {
+class CDlg_SendCall : public PageWidget {
     Q_OBJECT
 public:
     static constexpr int kMaxPersons = 4;

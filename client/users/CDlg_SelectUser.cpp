@@ -25,7 +25,7 @@ int PersonY(int n, int i) {
 } // namespace
 
 CDlg_SelectUser::CDlg_SelectUser(PageHost& host, QWidget* parent)
-    : PageDialog(host, parent, "CDlg_SelectUser", ""), m_title(new CXTransparentStatic(this)) {
+    : PageWidget(host, parent, "CDlg_SelectUser", ""), m_title(new CXTransparentStatic(this)) {
     setAccessibleName(QStringLiteral("사용자 선택"));
     // No background bitmap: white, with rounded corners over the whole page.
     SetControlBackgroundColor(Qt::white);
@@ -93,7 +93,7 @@ void CDlg_SelectUser::Refresh() {
 }
 
 void CDlg_SelectUser::showEvent(QShowEvent* event) {
-    PageDialog::showEvent(event);
+    PageWidget::showEvent(event);
     Refresh();
     activateWindow();
     CXButton* first = m_personButtons[0]->isVisibleTo(this) ? m_personButtons[0] : m_registButton;

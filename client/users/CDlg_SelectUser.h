@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 
 #include <array>
 #include <string>
@@ -10,7 +10,7 @@ class QLabel;
 
 // The user selection page: one button per registered person and a button to register another; with nobody
 // registered, a single registration button on a light-blue panel.
-class CDlg_SelectUser : public PageDialog {
+class CDlg_SelectUser : public PageWidget {
     Q_OBJECT
 public:
     static constexpr int kPersonButtons = 4;

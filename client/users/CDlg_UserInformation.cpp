@@ -48,7 +48,7 @@ CXComboBox* MakeList(QWidget* page, const char* name, const QString& accessible,
 } // namespace
 
 CDlg_UserInformation::CDlg_UserInformation(PageHost& host, QWidget* parent)
-    : PageDialog(host, parent, "CDlg_UserInformation", "UserInfo_BG.bmp") {
+    : PageWidget(host, parent, "CDlg_UserInformation", "UserInfo_BG.bmp") {
     setAccessibleName(QStringLiteral("사용자 정보"));
 }
 
@@ -124,11 +124,11 @@ void CDlg_UserInformation::Build() {
     connect(m_ssn1, &CXEdit::Overflowed, this, &CDlg_UserInformation::MoveOnToBackNumber);
     // What the user does here reaches the draft file.
     for (CXEdit* edit : findChildren<CXEdit*>()) {
-        connect(edit, &QLineEdit::textEdited, this, &PageDialog::DraftChanged);
+        connect(edit, &QLineEdit::textEdited, this, &PageWidget::DraftChanged);
     }
-    connect(m_caseNote, &QPlainTextEdit::textChanged, this, &PageDialog::DraftChanged);
-    connect(m_tel1, &QComboBox::activated, this, &PageDialog::DraftChanged);
-    connect(m_cell1, &QComboBox::activated, this, &PageDialog::DraftChanged);
+    connect(m_caseNote, &QPlainTextEdit::textChanged, this, &PageWidget::DraftChanged);
+    connect(m_tel1, &QComboBox::activated, this, &PageWidget::DraftChanged);
+    connect(m_cell1, &QComboBox::activated, this, &PageWidget::DraftChanged);
     connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
     connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(PageHost::kSelectUserPage); });
     connect(m_clear, &QPushButton::clicked, this, [this] {
@@ -161,7 +161,7 @@ void CDlg_UserInformation::Build() {
 }
 
 void CDlg_UserInformation::showEvent(QShowEvent* event) {
-    PageDialog::showEvent(event);
+    PageWidget::showEvent(event);
     // Without a person under the selected key there is nothing to edit: the page registers a new one.
     const Person* person = SelectedPerson();
     m_registerMode = person ? 0 : 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ class Person;
 
 // The user information page: registers a new person or edits or deletes the selected one. A person is kept
 // only after the centre has confirmed that the name belongs to the registration number.
-class CDlg_UserInformation : public PageDialog {
+class CDlg_UserInformation : public PageWidget {
     Q_OBJECT
 public:
     static constexpr int kNameLimit = 20;

@@ -1,4 +1,4 @@
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 #include "client/protocol/HttpTransport.h"
 #include "platform/Profile.h"
 #include "skin/CXButton.h"

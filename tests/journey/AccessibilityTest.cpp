@@ -3,11 +3,12 @@
 // stand-in, the words of every control of every page and dialog on that way, and the resident number's back
 // half kept off the accessibility bus.
 #include "client/app/MainDialog.h"
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 #include "skin/CXButton.h"
 #include "skin/CXDialog.h"
 #include "skin/CXEdit.h"
 #include "skin/CXListCtrl.h"
+#include "skin/CXSkinWidget.h"
 #include "skin/SkinAccessibility.h"
 #include "support/CentreProcess.h"
 #include "support/RunningClient.h"
@@ -291,6 +292,7 @@ TEST(Accessibility, TheWholeWayByKeyboardAloneWithEveryControlNamed) {
 
     // A medical report for the person just registered.
     QWidget* report = window.PageAt(MainDialog::kReportPage);
+    ASSERT_NE(nullptr, qobject_cast<CXSkinWidget*>(report));
     EXPECT_EQ(QLatin1String("tabFire"), Focused()->objectName()) << "the page starts on its first choice";
     ExpectNamed(&window);
     ExpectChosenTab(report, {"tabPerson0"}, "tabPerson0");
@@ -330,7 +332,7 @@ TEST(Accessibility, TheWholeWayByKeyboardAloneWithEveryControlNamed) {
         j.Press(Qt::Key_Return);
     });
     j.Press(Qt::Key_Return);
-    EXPECT_EQ(QStringLiteral("신고를 보내고 있습니다."), static_cast<CXDialog*>(report)->Announced());
+    EXPECT_EQ(QStringLiteral("신고를 보내고 있습니다."), qobject_cast<CXSkinWidget*>(report)->Announced());
 
     // The history, through the menu.
     j.TabTo("btnHistory");

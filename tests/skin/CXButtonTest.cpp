@@ -2,6 +2,7 @@
 
 #include "SkinPixels.h"
 #include "skin/CXDialog.h"
+#include "skin/CXSkinWidget.h"
 #include "skin/SkinCatalogue.h"
 #include "support/TempDir.h"
 
@@ -216,8 +217,7 @@ TEST(CXButton, DisablingTheFocusedButtonMovesTheFocusOn) {
     EXPECT_TRUE(second->hasFocus());
 
     // On a page the focus stays among the page's own buttons, wrapping round to its first.
-    auto* page = new CXDialog(&w.dialog);
-    page->setWindowFlags(Qt::Widget);
+    auto* page = new CXSkinWidget(&w.dialog);
     page->setGeometry(0, 60, 200, 60);
     auto* pageFirst = new CXButton(page);
     auto* pageLast = new CXButton(page);

@@ -4,6 +4,7 @@
 #include "skin/CXBalloonTip.h"
 #include "skin/CXButton.h"
 #include "skin/CXEdit.h"
+#include "skin/CXSkinWidget.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -114,8 +115,7 @@ TEST(CXDialog, DraggingMovesTheWindowOnlyWhenAllowed) {
     EXPECT_EQ(dialog.pos(), QPoint(130, 120));
 
     // A page inside the window is no handle to drag it by.
-    auto* page = new CXDialog(&dialog);
-    page->setWindowFlags(Qt::Widget);
+    auto* page = new CXSkinWidget(&dialog);
     page->setGeometry(20, 20, 100, 60);
     page->show();
     QTest::mousePress(page, Qt::LeftButton, {}, QPoint(10, 10));
@@ -172,7 +172,7 @@ TEST(CXDialog, ToolTipsAppearAsBalloonsOverTheirControl) {
 
 namespace {
 // A page that draws a panel over its background, as the user selection page does.
-class PanelPage : public CXDialog {
+class PanelPage : public CXSkinWidget {
 public:
     void DrawOverBackground(QPainter& painter) override { painter.fillRect(QRect(5, 5, 10, 10), Qt::magenta); }
 };

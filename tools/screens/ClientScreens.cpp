@@ -6,6 +6,7 @@
 #include "client/app/ClientApp.h"
 #include "client/app/DraftKeeper.h"
 #include "client/app/MainDialog.h"
+#include "client/app/PageWidget.h"
 #include "client/dialogs/CDlgZip.h"
 #include "client/env/Environment.h"
 #include "client/history/CDlg_InquireHistory.h"
@@ -49,7 +50,7 @@ struct Shots {
     }
 
     // Pictures the window of `page` with the balloon tip of `control` up, as the mouse resting on it brings it.
-    void SaveWithTip(CXDialog* page, QWidget* control, const char* name) {
+    void SaveWithTip(PageWidget* page, QWidget* control, const char* name) {
         CXBalloonTip* tip = page->ToolTip();
         if (!tip) {
             Save(nullptr, name);

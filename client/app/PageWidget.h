@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skin/CXDialog.h"
+#include "skin/CXSkinWidget.h"
 
 #include "client/env/DraftFile.h"
 
@@ -12,10 +12,10 @@ class QAbstractButton;
 class QWidget;
 class PageHost;
 
-// The common ground of the four pages: a skinned child of the main window at the page place, which neither
-// Enter nor Escape can close, with the pages' shared habits: tool tips from the text table, the return key
-// moving on like the tab key in fields and lists, and pressing the focused button where a page says so.
-class PageDialog : public CXDialog {
+// The common ground of the four pages: a skinned child of the main window at the page place, with the pages'
+// shared habits: tool tips from the text table, the return key moving on like the tab key in fields and lists,
+// and pressing the focused button where a page says so. Keys a page does not use go on to the main window.
+class PageWidget : public CXSkinWidget {
     Q_OBJECT
 public:
     static constexpr int kLeft = 17;
@@ -24,9 +24,7 @@ public:
     static constexpr int kHeight = 537;
 
     // `background` is a skin file name, or empty for a page that paints its own.
-    PageDialog(PageHost& host, QWidget* parent, const char* objectName, const char* background);
-
-    void done(int) override {} // pages live as long as the main window
+    PageWidget(PageHost& host, QWidget* parent, const char* objectName, const char* background);
 
     // Lays out the page's controls the first time it is needed: a page the user never opens costs neither
     // start-up time nor memory. The main window calls it before it shows the page.
@@ -76,7 +74,6 @@ protected:
 
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -1,4 +1,4 @@
-#include "client/app/PageDialog.h"
+#include "client/app/PageWidget.h"
 
 #include "client/app/FieldLimits.h"
 #include "client/app/PageHost.h"
@@ -12,9 +12,8 @@
 #include <QComboBox>
 #include <QKeyEvent>
 
-PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, const char* background)
-    : CXDialog(parent), m_host(host) {
-    setWindowFlags(Qt::Widget);
+PageWidget::PageWidget(PageHost& host, QWidget* parent, const char* objectName, const char* background)
+    : CXSkinWidget(parent), m_host(host) {
     setObjectName(objectName);
     setAccessibleName(objectName);
     // The page itself shows nothing to act on: the focus goes to its controls.
@@ -26,20 +25,22 @@ PageDialog::PageDialog(PageHost& host, QWidget* parent, const char* objectName, 
     hide();
 }
 
-void PageDialog::EnsureBuilt() {
+void PageWidget::EnsureBuilt() {
     if (!m_built) {
         m_built = true;
         Build();
-        TellFieldLimits(*this, m_host.Env(), m_ownOverflow);
+        TellFieldLimits(
+            *this, [this](QWidget* field, const QString& text) { SayInBalloon(field, text); }, m_host.Env(),
+            m_ownOverflow);
     }
 }
 
-void PageDialog::ShowAsPage() {
+void PageWidget::ShowAsPage() {
     m_showPending = true;
     show();
 }
 
-bool PageDialog::event(QEvent* event) {
+bool PageWidget::event(QEvent* event) {
     // Minimise and restore, or the main window hidden and shown again, deliver show events too; they must
     // never lay the page out anew over what the user typed.
     if (event->type() == QEvent::Show) {
@@ -48,22 +49,22 @@ bool PageDialog::event(QEvent* event) {
         }
         m_showPending = false;
     }
-    return CXDialog::event(event);
+    return CXSkinWidget::event(event);
 }
 
-void PageDialog::showEvent(QShowEvent* event) {
+void PageWidget::showEvent(QShowEvent* event) {
     // A page takes its background when it is first shown: pages the user never opens cost no memory.
     if (!m_backgroundName.empty() && !Background()) {
         SetBackground(m_host.Catalogue().GetImage(m_backgroundName));
     }
-    CXDialog::showEvent(event);
+    CXSkinWidget::showEvent(event);
 }
 
-void PageDialog::AddTip(QWidget* control, const char* key) {
+void PageWidget::AddTip(QWidget* control, const char* key) {
     AddToolTip(control, ToUi(m_host.Env().GetText("TOOLTIP", key)));
 }
 
-CXButton* PageDialog::AddButton(const char* objectName, const QString& accessibleName, int x, int y, const char* normal,
+CXButton* PageWidget::AddButton(const char* objectName, const QString& accessibleName, int x, int y, const char* normal,
                                 const char* hover) {
     SkinCatalogue& catalogue = m_host.Catalogue();
     auto* button = new CXButton(this);
@@ -76,23 +77,23 @@ CXButton* PageDialog::AddButton(const char* objectName, const QString& accessibl
     return button;
 }
 
-void PageDialog::MoveOnWithReturn(std::initializer_list<QWidget*> controls) {
+void PageWidget::MoveOnWithReturn(std::initializer_list<QWidget*> controls) {
     for (QWidget* control : controls) {
         m_moveOn.insert(control);
         control->installEventFilter(this);
     }
 }
 
-void PageDialog::PressWithReturn(QAbstractButton* button) {
+void PageWidget::PressWithReturn(QAbstractButton* button) {
     m_pressOn.insert(button);
     button->installEventFilter(this);
 }
 
-void PageDialog::UseNativeInput(QWidget* field) {
+void PageWidget::UseNativeInput(QWidget* field) {
     field->setAttribute(Qt::WA_InputMethodEnabled, true);
 }
 
-bool PageDialog::eventFilter(QObject* watched, QEvent* event) {
+bool PageWidget::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -108,15 +109,5 @@ bool PageDialog::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    return CXDialog::eventFilter(watched, event);
-}
-
-void PageDialog::keyPressEvent(QKeyEvent* event) {
-    // The dialog's own handling would close the page on Escape and press a default button on Enter;
-    // hand both to the main window instead.
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->ignore();
-        return;
-    }
-    CXDialog::keyPressEvent(event);
+    return CXSkinWidget::eventFilter(watched, event);
 }

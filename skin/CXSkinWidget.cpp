@@ -1,0 +1,3 @@
+#include "skin/CXSkinWidget.h"
+
+CXSkinWidget::CXSkinWidget(QWidget* parent) : SkinSurface<QWidget>(parent) {}
