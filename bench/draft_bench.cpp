@@ -46,7 +46,7 @@ struct Client {
             return;
         }
         auto* page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(MainDialog::kReportPage));
-        page->ChooseCategory(Environment::kFire);
+        page->ChooseCategory(Selection::kFire);
         detail = page->findChild<CXTextEdit*>(QStringLiteral("editDetail"));
         // 1,999 bytes of Korean and digits, as a long report reads; one more character still fits.
         const std::string line = platform::Cp949Of("연기가 많이 납니다 3층 ");

@@ -47,7 +47,7 @@ void SaveNewPerson(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         client.Env().PersonMap().Clear();
-        client.Env().SelectedPersonKey.clear();
+        client.Env().Selection().ClearPerson();
         client.app->ChangePage(1);
         client.app->ChangePage(2);
         field("editName")->setText(QStringLiteral("홍길동"));

@@ -54,9 +54,9 @@ struct Client {
             app.reset();
             return;
         }
-        app->Env().SelectedPersonKey = "8001011234567";
+        app->Env().Selection().SelectPerson("8001011234567");
         page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(MainDialog::kReportPage));
-        page->ChooseCategory(Environment::kFire);
+        page->ChooseCategory(Selection::kFire);
         page->findChild<CXTextEdit*>(QStringLiteral("editDetail"))
             ->SetCp949Text(platform::Cp949Of("2층 주방에서 불이 났습니다. 연기가 많습니다."));
     }

@@ -68,7 +68,7 @@ void Environment::Start(const std::string& programFolder) {
             m_trustedAuthorities = caFile.front() == '/' ? caFile : folder + caFile;
         }
 
-        ReportCategory = kNoCategory;
+        m_selection.SetCategory(Selection::kNoCategory);
         m_updatePending = false;
 
         bool personsUsable = true;
@@ -261,7 +261,7 @@ bool Environment::ChangePersons(const std::function<void()>& change) {
     for (const auto& entry : m_personMap) {
         before.push_back({entry.key, entry.value.get(), *entry.value});
     }
-    const std::string selected = SelectedPersonKey;
+    const std::string selected = m_selection.PersonKey();
     change();
     if (SavePersons()) {
         return true;
@@ -279,7 +279,7 @@ bool Environment::ChangePersons(const std::function<void()>& change) {
         *person = std::move(it->state);
         m_personMap.Insert(std::move(it->key), std::move(person));
     }
-    SelectedPersonKey = selected;
+    m_selection.SelectPerson(selected);
     return false;
 }
 

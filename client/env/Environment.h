@@ -4,6 +4,7 @@
 #include "client/env/PersonMap.h"
 #include "client/env/PhonePrefixTable.h"
 #include "client/env/PlatformNotifier.h"
+#include "client/env/Selection.h"
 
 #include <functional>
 #include <optional>
@@ -19,9 +20,6 @@ public:
     static constexpr const char* kPersonFile = "Person.std";
     static constexpr const char* kTextTableFile = "TxtRes.rsc";
     static constexpr int kMaxPersons = 4;
-
-    // Report categories shared by the pages.
-    enum Category { kFire, kMedical, kRescue, kDisaster, kOther, kNoCategory };
 
     // Starts in `programFolder` (with or without its final "/"); an empty folder means the executable's.
     explicit Environment(const std::string& programFolder = {}, PlatformNotifier notifier = {});
@@ -104,10 +102,9 @@ public:
     std::string SelectedAreaCode(int position) const { return m_areaCodes.Digits(position); }
     std::string SelectedMobilePrefix(int position) const { return m_mobilePrefixes.Digits(position); }
 
-    // Selections the pages share while the client runs; never stored.
-    std::string SelectedPersonKey; // empty: nobody selected
-    int ReportCategory = kNoCategory;
-    std::string PatientKey; // empty: no patient chosen
+    // The person, category and patient the pages have chosen; never stored.
+    ::Selection& Selection() { return m_selection; }
+    const ::Selection& Selection() const { return m_selection; }
 
 private:
     enum class PersonFileState { Missing, Loaded, Unreadable };
@@ -127,6 +124,7 @@ private:
     std::string m_settingsPath;
     std::string m_textTablePath;
     ::PersonMap m_personMap;
+    ::Selection m_selection;
     bool m_updatePending = false;
     bool m_ready = false;
     std::string m_macAddress;

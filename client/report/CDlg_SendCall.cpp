@@ -214,7 +214,7 @@ void CDlg_SendCall::showEvent(QShowEvent* event) {
 }
 
 Person* CDlg_SendCall::SelectedPerson() {
-    const std::string& key = Host().Env().SelectedPersonKey;
+    const std::string& key = Host().Env().Selection().PersonKey();
     if (key.empty()) {
         return nullptr;
     }
@@ -233,8 +233,8 @@ void CDlg_SendCall::Refresh() {
     UseNativeInput(m_place);
     UseNativeInput(m_detail);
 
-    const std::string selectedKey = env.SelectedPersonKey;
-    const std::string patientKey = env.PatientKey;
+    const std::string selectedKey = env.Selection().PersonKey();
+    const std::string patientKey = env.Selection().PatientKey();
     m_personKeys.fill(std::string());
     for (CXButton* tab : m_personTabs) {
         tab->hide();
@@ -271,29 +271,30 @@ void CDlg_SendCall::Refresh() {
 
     selectedTab = std::max(selectedTab, 0);
     m_personTabs[static_cast<size_t>(selectedTab)]->SetSelected(m_personCount > 0);
-    env.SelectedPersonKey = m_personKeys[static_cast<size_t>(selectedTab)];
+    env.Selection().SelectPerson(m_personKeys[static_cast<size_t>(selectedTab)]);
     if (patientPosition < 0 && patientKey.empty() && m_filled) {
         patientPosition = m_personCount; // "기타환자" stays chosen when the user comes back
     }
     patientPosition = std::max(patientPosition, 0);
     m_patients->setCurrentIndex(patientPosition);
-    env.PatientKey = patientPosition < m_personCount ? m_personKeys[static_cast<size_t>(patientPosition)] : "";
+    env.Selection().SetPatient(patientPosition < m_personCount ? m_personKeys[static_cast<size_t>(patientPosition)]
+                                                               : "");
 
-    if (env.ReportCategory == Environment::kNoCategory) {
+    if (env.Selection().Category() == Selection::kNoCategory) {
         ShowPlaceAndDetail(false);
         m_typeSelect = true;
     } else {
-        m_categoryTabs[static_cast<size_t>(env.ReportCategory)]->SetSelected(true);
+        m_categoryTabs[static_cast<size_t>(env.Selection().Category())]->SetSelected(true);
         if (m_typeSelect) {
             ShowPlaceAndDetail(true);
             m_typeSelect = false;
         }
     }
-    const bool medical = env.ReportCategory == Environment::kMedical;
+    const bool medical = env.Selection().Category() == Selection::kMedical;
     m_patients->setVisible(medical);
     m_patientPicture->setVisible(medical);
 
-    if (m_filled && m_filledKey == env.SelectedPersonKey) {
+    if (m_filled && m_filledKey == env.Selection().PersonKey()) {
         // Back on the page for the same person: the report stays as it was; only what the user did not touch
         // follows the stored person, who may have been edited meanwhile.
         FillFromSelectedPerson(true);
@@ -305,8 +306,8 @@ void CDlg_SendCall::Refresh() {
         ApplyCategory();
     }
     // The page starts on its first choice: the category, the one chosen or else the first.
-    const bool chosen = env.ReportCategory >= 0 && env.ReportCategory < kCategoryCount;
-    m_categoryTabs[chosen ? static_cast<size_t>(env.ReportCategory) : 0]->setFocus(Qt::OtherFocusReason);
+    const bool chosen = env.Selection().Category() >= 0 && env.Selection().Category() < kCategoryCount;
+    m_categoryTabs[chosen ? static_cast<size_t>(env.Selection().Category()) : 0]->setFocus(Qt::OtherFocusReason);
 }
 
 void CDlg_SendCall::FillFromSelectedPerson(bool keepTypedPhones) {
@@ -332,7 +333,7 @@ void CDlg_SendCall::FillFromSelectedPerson(bool keepTypedPhones) {
     ShowPhones(shown);
     m_caseNote->SetCp949Text(person->CaseNote);
     m_filled = true;
-    m_filledKey = Host().Env().SelectedPersonKey;
+    m_filledKey = Host().Env().Selection().PersonKey();
     m_filledPlace = person->Addr1;
     m_filledPhones = stored;
 }
@@ -357,7 +358,7 @@ void CDlg_SendCall::SelectPerson(int index) {
     if (index < 0 || index >= m_personCount) {
         return;
     }
-    Host().Env().SelectedPersonKey = m_personKeys[static_cast<size_t>(index)];
+    Host().Env().Selection().SelectPerson(m_personKeys[static_cast<size_t>(index)]);
     for (int i = 0; i < kMaxPersons; ++i) {
         m_personTabs[static_cast<size_t>(i)]->SetSelected(i == index);
     }
@@ -373,8 +374,8 @@ void CDlg_SendCall::ChooseCategory(int category) {
         ShowPlaceAndDetail(true);
         m_typeSelect = false;
     }
-    env.ReportCategory = category;
-    const bool medical = category == Environment::kMedical;
+    env.Selection().SetCategory(category);
+    const bool medical = category == Selection::kMedical;
     m_patientPicture->setVisible(medical);
     m_patients->setVisible(medical);
     for (int i = 0; i < kCategoryCount; ++i) {
@@ -385,14 +386,14 @@ void CDlg_SendCall::ChooseCategory(int category) {
 
 void CDlg_SendCall::ApplyCategory() {
     Environment& env = Host().Env();
-    m_reportTitle = ReportTitleFor(env.ReportCategory);
-    if (env.ReportCategory != Environment::kMedical) {
+    m_reportTitle = ReportTitleFor(env.Selection().Category());
+    if (env.Selection().Category() != Selection::kMedical) {
         PutSection(std::string());
         return;
     }
-    env.PatientKey = env.SelectedPersonKey;
+    env.Selection().SetPatient(env.Selection().PersonKey());
     for (int i = 0; i < m_personCount; ++i) {
-        if (m_personKeys[static_cast<size_t>(i)] == env.PatientKey) {
+        if (m_personKeys[static_cast<size_t>(i)] == env.Selection().PatientKey()) {
             m_patients->setCurrentIndex(i);
         }
     }
@@ -403,12 +404,13 @@ void CDlg_SendCall::ApplyCategory() {
 void CDlg_SendCall::ChoosePatient() {
     Environment& env = Host().Env();
     const int position = m_patients->currentIndex();
-    env.PatientKey = position >= 0 && position < m_personCount ? m_personKeys[static_cast<size_t>(position)] : "";
+    env.Selection().SetPatient(position >= 0 && position < m_personCount ? m_personKeys[static_cast<size_t>(position)]
+                                                                         : "");
     ReplaceSection(ComposePatientSection());
 }
 
 int CDlg_SendCall::PatientPosition() const {
-    const std::string& key = const_cast<CDlg_SendCall*>(this)->Host().Env().PatientKey;
+    const std::string& key = const_cast<CDlg_SendCall*>(this)->Host().Env().Selection().PatientKey();
     if (key.empty()) {
         return m_personCount; // "기타환자"
     }
@@ -446,7 +448,8 @@ bool CDlg_SendCall::eventFilter(QObject* watched, QEvent* event) {
 
 std::string CDlg_SendCall::ComposePatientSection() {
     const Environment& env = Host().Env();
-    const std::unique_ptr<Person>* patient = env.PatientKey.empty() ? nullptr : env.PersonMap().Find(env.PatientKey);
+    const std::unique_ptr<Person>* patient =
+        env.Selection().PatientKey().empty() ? nullptr : env.PersonMap().Find(env.Selection().PatientKey());
     if (!patient) {
         return OtherPatientSection();
     }
@@ -501,9 +504,9 @@ void CDlg_SendCall::WriteDraft(DraftValues& draft) const {
         return;
     }
     const Environment& env = const_cast<CDlg_SendCall*>(this)->Host().Env();
-    draft["report.person"] = env.SelectedPersonKey;
-    draft["report.category"] = std::to_string(env.ReportCategory);
-    draft["report.patient"] = env.PatientKey;
+    draft["report.person"] = env.Selection().PersonKey();
+    draft["report.category"] = std::to_string(env.Selection().Category());
+    draft["report.patient"] = env.Selection().PatientKey();
     draft["report.place"] = m_place->Cp949Text();
     draft["report.detail"] = m_detail->Cp949Text();
     draft["report.section"] = m_section;
@@ -518,15 +521,13 @@ bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
         return false;
     }
     Environment& env = Host().Env();
-    env.SelectedPersonKey = ValueOf(draft, "report.person");
+    env.Selection().SelectPerson(ValueOf(draft, "report.person"));
     const std::string category = ValueOf(draft, "report.category");
-    env.ReportCategory = category.size() == 1 && category[0] >= '0' && category[0] <= '5'
-                             ? category[0] - '0'
-                             : static_cast<int>(Environment::kNoCategory);
+    env.Selection().SetCategory(category.size() == 1 ? category[0] - '0' : Selection::kNoCategory);
     // Laid out for the person as on a first showing, then everything of the draft put back over it.
     m_filled = false;
     Refresh();
-    env.PatientKey = ValueOf(draft, "report.patient");
+    env.Selection().SetPatient(ValueOf(draft, "report.patient"));
     m_patients->setCurrentIndex(std::max(PatientPosition(), 0));
     m_place->SetCp949Text(ValueOf(draft, "report.place"));
     Phones phones;
@@ -595,7 +596,7 @@ void CDlg_SendCall::Send() {
         person->Name, ssn.substr(0, 6), ssn.size() > 6 ? ssn.substr(6, 7) : std::string(), m_address->Cp949Text(),
         JoinPhoneForDisplay(SelectedAreaCode(*m_tel1, env), m_tel2->Cp949Text(), m_tel3->Cp949Text()),
         JoinPhoneForDisplay(SelectedMobilePrefix(*m_cell1, env), m_cell2->Cp949Text(), m_cell3->Cp949Text()),
-        BracketFreeText(m_place->Cp949Text()), BracketFreeText(m_detail->Cp949Text()), env.ReportCategory);
+        BracketFreeText(m_place->Cp949Text()), BracketFreeText(m_detail->Cp949Text()), env.Selection().Category());
     if (answer != 1) {
         return;
     }

@@ -114,7 +114,7 @@ void CDlg_SelectUser::OpenPerson(int i) {
     if (key.empty()) {
         return;
     }
-    Host().Env().SelectedPersonKey = key;
+    Host().Env().Selection().SelectPerson(key);
     Host().ChangePage(PageHost::kUserInformationPage);
 }
 
@@ -125,6 +125,6 @@ void CDlg_SelectUser::AddPerson() {
         Host().ShowMessage(env.GetText("MESSAGE", "MSG_UserRegist_Full"));
         return;
     }
-    env.SelectedPersonKey.clear();
+    env.Selection().ClearPerson();
     Host().ChangePage(PageHost::kUserInformationPage);
 }

@@ -261,10 +261,10 @@ void CDlg_UserInformation::MoveOnToBackNumber(const QString& typedOn) {
 
 Person* CDlg_UserInformation::SelectedPerson() const {
     Environment& env = const_cast<CDlg_UserInformation*>(this)->Host().Env();
-    if (env.SelectedPersonKey.empty()) {
+    if (env.Selection().PersonKey().empty()) {
         return nullptr;
     }
-    std::unique_ptr<Person>* entry = env.PersonMap().Find(env.SelectedPersonKey);
+    std::unique_ptr<Person>* entry = env.PersonMap().Find(env.Selection().PersonKey());
     return entry ? entry->get() : nullptr;
 }
 
@@ -323,7 +323,7 @@ bool CDlg_UserInformation::CheckInput() {
     // under its own number is no clash.
     const Environment& env = Host().Env();
     const std::string number = Number();
-    if ((m_registerMode == 1 || number != env.SelectedPersonKey) && env.PersonMap().Contains(number)) {
+    if ((m_registerMode == 1 || number != env.Selection().PersonKey()) && env.PersonMap().Contains(number)) {
         return Refuse("MSG_SSNCheck_Registed", m_ssn1);
     }
     if (m_zip->text().isEmpty()) {
@@ -407,7 +407,7 @@ bool CDlg_UserInformation::StorePerson() {
     Environment& env = Host().Env();
     PersonMap& persons = env.PersonMap();
     const std::string number = Number();
-    if (m_registerMode == 0 && !persons.Find(env.SelectedPersonKey)) {
+    if (m_registerMode == 0 && !persons.Find(env.Selection().PersonKey())) {
         return false;
     }
     // A failed save puts the person back as stored: a half-changed person would send its new name with its old
@@ -419,14 +419,14 @@ bool CDlg_UserInformation::StorePerson() {
             person = fresh.get();
             persons.Insert(number, std::move(fresh));
         } else {
-            std::unique_ptr<Person>* entry = persons.Find(env.SelectedPersonKey);
+            std::unique_ptr<Person>* entry = persons.Find(env.Selection().PersonKey());
             person = entry->get();
             // A changed number moves the person to its new key at once, so the map and the file agree.
-            if (number != env.SelectedPersonKey) {
+            if (number != env.Selection().PersonKey()) {
                 std::unique_ptr<Person> moved = std::move(*entry);
-                persons.Remove(env.SelectedPersonKey);
+                persons.Remove(env.Selection().PersonKey());
                 persons.Insert(number, std::move(moved));
-                env.SelectedPersonKey = number;
+                env.Selection().SelectPerson(number);
             }
         }
         person->Name = m_name->Cp949Text();
@@ -449,8 +449,8 @@ void CDlg_UserInformation::Delete() {
     if (Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserDelete_Confirm")) != 1) {
         return;
     }
-    env.PersonMap().Remove(env.SelectedPersonKey);
-    env.SelectedPersonKey.clear();
+    env.PersonMap().Remove(env.Selection().PersonKey());
+    env.Selection().ClearPerson();
     // The person is gone from memory; what the page still shows can only be registered anew.
     m_registerMode = 1;
     m_delete->hide();

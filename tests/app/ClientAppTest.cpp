@@ -197,7 +197,7 @@ TEST_F(ClientAppTest, WithoutPersonsOnlyTheUserPagesCanBeReached) {
     ExpectPage(window, 1, {false, false, false, "left_Step_registUser.bmp"});
     app->ChangePage(2);
     ExpectPage(window, 2, {false, false, false, "left_Step_registUser.bmp"});
-    app->Env().SelectedPersonKey = "8001011234560";
+    app->Env().Selection().SelectPerson("8001011234560");
     app->ChangePage(1);
     app->ChangePage(2);
     ExpectPage(window, 2, {false, false, false, "left_Step_modifyUser.bmp"});

@@ -146,7 +146,7 @@ void Persons(const Installation& installation, Shots& shots) {
     } residents[] = {{"홍길동", "800101", "1234567", "사직동", "101동 1203호"},
                      {"김영희", "850315", "2345678", "둔산동", "한빛아파트 7동 402호"}};
     for (const auto& r : residents) {
-        app->Env().SelectedPersonKey.clear();
+        app->Env().Selection().ClearPerson();
         app->ChangePage(2);
         page->findChild<CXEdit*>("editName")->setText(QString::fromUtf8(r.name));
         page->findChild<CXEdit*>("editSsn1")->setText(QLatin1String(r.front));
@@ -180,7 +180,7 @@ void Persons(const Installation& installation, Shots& shots) {
     }
     app->ChangePage(1);
     shots.Save(&window, "select_user_two.png");
-    app->Env().SelectedPersonKey = "8001011234567";
+    app->Env().Selection().SelectPerson("8001011234567");
     app->ChangePage(2);
     shots.Save(&window, "user_information_edit.png");
     if (app->Env().PersonCount() != 2) {
@@ -200,7 +200,7 @@ void Report(const Installation& installation, Shots& shots) {
     }
     auto* page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(MainDialog::kReportPage));
     shots.Save(app->MainWindow(), "main_report_start.png");
-    page->ChooseCategory(Environment::kMedical);
+    page->ChooseCategory(Selection::kMedical);
     auto* detail = page->findChild<CXTextEdit*>(QStringLiteral("editDetail"));
     detail->SetCp949Text(detail->Cp949Text() + platform::Cp949Of("\r\n쓰러져서 의식이 없습니다."));
     page->findChild<CXEdit*>(QStringLiteral("editPlace"))->SetCp949Text(platform::Cp949Of("세종대로 110 시청 앞"));
@@ -236,7 +236,7 @@ void DraftOffer(const Installation& installation, Shots& shots) {
             return;
         }
         auto* page = static_cast<CDlg_SendCall*>(app->MainWindow()->PageAt(MainDialog::kReportPage));
-        page->ChooseCategory(Environment::kRescue);
+        page->ChooseCategory(Selection::kRescue);
         page->findChild<CXEdit*>(QStringLiteral("editPlace"))
             ->SetCp949Text(platform::Cp949Of("한강공원 잠실 지구 선착장"));
         auto* detail = page->findChild<CXTextEdit*>(QStringLiteral("editDetail"));
@@ -309,7 +309,7 @@ void HistoryWithReports(const fs::path& dist, const std::string& centre, Shots& 
             shots.ok = false;
         }
     }
-    app->Env().SelectedPersonKey = person.Ssn;
+    app->Env().Selection().SelectPerson(person.Ssn);
     app->ChangePage(MainDialog::kHistoryPage);
     auto* page = static_cast<CDlg_InquireHistory*>(app->MainWindow()->PageAt(MainDialog::kHistoryPage));
     page->List()->selectRow(1);
