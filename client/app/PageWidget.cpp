@@ -2,8 +2,11 @@
 
 #include "client/app/FieldLimits.h"
 #include "client/app/PageHost.h"
+#include "client/app/PhoneFields.h"
 #include "client/env/Environment.h"
 #include "skin/CXButton.h"
+#include "skin/CXComboBox.h"
+#include "skin/CXEdit.h"
 #include "skin/SkinCatalogue.h"
 #include "skin/UiText.h"
 
@@ -62,6 +65,15 @@ void PageWidget::showEvent(QShowEvent* event) {
 
 void PageWidget::AddTip(QWidget* control, const char* key) {
     AddToolTip(control, ToUi(m_host.Env().GetText("TOOLTIP", key)));
+}
+
+void PageWidget::AddTips(const PhoneFields& phones) {
+    AddTip(phones.tel1, "EU_PAGE_EDT_TEL1");
+    AddTip(phones.tel2, "EU_PAGE_EDT_TEL2");
+    AddTip(phones.tel3, "EU_PAGE_EDT_TEL3");
+    AddTip(phones.cell1, "EU_PAGE_EDT_CELL1");
+    AddTip(phones.cell2, "EU_PAGE_EDT_CELL2");
+    AddTip(phones.cell3, "EU_PAGE_EDT_CELL3");
 }
 
 CXButton* PageWidget::AddButton(const char* objectName, const QString& accessibleName, int x, int y, const char* normal,

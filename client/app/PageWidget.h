@@ -8,6 +8,7 @@
 #include <string>
 
 class CXButton;
+struct PhoneFields;
 class QAbstractButton;
 class QWidget;
 class PageHost;
@@ -58,6 +59,8 @@ protected:
 
     // The tip of `control`: the text of `key` in section "TOOLTIP", read once, now. Call after InitToolTips.
     void AddTip(QWidget* control, const char* key);
+    // The tips of the phone fields, the same on every page.
+    void AddTips(const PhoneFields& phones);
     // A bitmap button of the page at x, y with its two images from the skin (magenta transparent), sized to
     // them; the return key presses it.
     CXButton* AddButton(const char* objectName, const QString& accessibleName, int x, int y, const char* normal,

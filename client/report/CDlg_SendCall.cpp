@@ -1,7 +1,6 @@
 #include "client/report/CDlg_SendCall.h"
 
 #include "client/app/PageHost.h"
-#include "client/app/PhoneLists.h"
 #include "client/app/Transaction.h"
 #include "client/dialogs/CDlgCallConfirm.h"
 #include "client/env/Environment.h"
@@ -116,12 +115,12 @@ void CDlg_SendCall::Build() {
     }
     m_address = Make<CXEdit>(this, "editAddress", "주소", QRect(249, 76, 672, 22));
     m_address->setReadOnly(true);
-    m_tel1 = DropDown(this, "comboTel1", "집 전화 지역번호", 245, 106, 110);
-    m_tel2 = PhonePart(this, "editTel2", "집 전화 가운데 자리", 382, 110);
-    m_tel3 = PhonePart(this, "editTel3", "집 전화 끝 자리", 462, 110);
-    m_cell1 = DropDown(this, "comboCell1", "휴대전화 앞자리", 657, 106, 110);
-    m_cell2 = PhonePart(this, "editCell2", "휴대전화 가운데 자리", 794, 110);
-    m_cell3 = PhonePart(this, "editCell3", "휴대전화 끝 자리", 872, 110);
+    m_phones.tel1 = DropDown(this, "comboTel1", "집 전화 지역번호", 245, 106, 110);
+    m_phones.tel2 = PhonePart(this, "editTel2", "집 전화 가운데 자리", 382, 110);
+    m_phones.tel3 = PhonePart(this, "editTel3", "집 전화 끝 자리", 462, 110);
+    m_phones.cell1 = DropDown(this, "comboCell1", "휴대전화 앞자리", 657, 106, 110);
+    m_phones.cell2 = PhonePart(this, "editCell2", "휴대전화 가운데 자리", 794, 110);
+    m_phones.cell3 = PhonePart(this, "editCell3", "휴대전화 끝 자리", 872, 110);
     m_caseNote = Make<CXTextEdit>(this, "editCaseNote", "참고 사항", QRect(249, 145, 674, 48));
     m_caseNote->setReadOnly(true);
     for (int i = 0; i < kCategoryCount; ++i) {
@@ -156,8 +155,8 @@ void CDlg_SendCall::Build() {
     connect(m_send, &QPushButton::clicked, this, &CDlg_SendCall::Send);
     // The words the background shows, tied to their fields.
     new CXSkinText(this, QStringLiteral("주소"), {76, 76, 160, 22}, m_address);
-    new CXSkinText(this, QStringLiteral("집 전화"), {76, 110, 160, 22}, m_tel1);
-    new CXSkinText(this, QStringLiteral("휴대전화"), {488, 110, 160, 22}, m_cell1);
+    new CXSkinText(this, QStringLiteral("집 전화"), {76, 110, 160, 22}, m_phones.tel1);
+    new CXSkinText(this, QStringLiteral("휴대전화"), {488, 110, 160, 22}, m_phones.cell1);
     new CXSkinText(this, QStringLiteral("참고 사항"), {76, 145, 160, 22}, m_caseNote);
     (new CXSkinText(this, QStringLiteral("신고 유형"), {52, 196, 388, 26}))->ReadBefore(m_categoryTabs[0]);
     new CXSkinText(this, QStringLiteral("사고 장소"), {76, 328, 160, 22}, m_place);
@@ -170,17 +169,14 @@ void CDlg_SendCall::Build() {
     // What the user does to the report reaches the draft file.
     connect(m_place, &QLineEdit::textEdited, this, &CDlg_SendCall::Touched);
     connect(m_detail, &QPlainTextEdit::textChanged, this, &CDlg_SendCall::Touched);
-    for (CXEdit* part : {m_tel2, m_tel3, m_cell2, m_cell3}) {
+    for (CXEdit* part : {m_phones.tel2, m_phones.tel3, m_phones.cell2, m_phones.cell3}) {
         connect(part, &QLineEdit::textEdited, this, &CDlg_SendCall::Touched);
     }
-    for (CXComboBox* list : {m_tel1, m_cell1}) {
+    for (CXComboBox* list : {m_phones.tel1, m_phones.cell1}) {
         connect(list, &QComboBox::activated, this, &CDlg_SendCall::Touched);
     }
 
-    FillAreaCodeList(*m_tel1, env);
-    FillMobilePrefixList(*m_cell1, env);
-    m_tel1->setCurrentIndex(0);
-    m_cell1->setCurrentIndex(0);
+    m_phones.FillLists(env);
     m_localIp = GetLocalIp();
     m_patientPicture->hide();
     m_patients->hide();
@@ -197,12 +193,7 @@ void CDlg_SendCall::Build() {
     }
     AddTip(m_send, "SC_PAGE_BTN_SEND");
     AddTip(m_address, "SC_PAGE_EDT_ADDRESS");
-    AddTip(m_tel1, "EU_PAGE_EDT_TEL1");
-    AddTip(m_tel2, "EU_PAGE_EDT_TEL2");
-    AddTip(m_tel3, "EU_PAGE_EDT_TEL3");
-    AddTip(m_cell1, "EU_PAGE_EDT_CELL1");
-    AddTip(m_cell2, "EU_PAGE_EDT_CELL2");
-    AddTip(m_cell3, "EU_PAGE_EDT_CELL3");
+    AddTips(m_phones);
     AddTip(m_caseNote, "SC_PAGE_EDT_CASE");
     AddTip(m_place, "SC_PAGE_EDT_PLACE");
     AddTip(m_detail, "SC_PAGE_EDT_DETAIL");
@@ -320,38 +311,22 @@ void CDlg_SendCall::FillFromSelectedPerson(bool keepTypedPhones) {
     }
     m_address->SetCp949Text(person->Addr1 + " " + person->Addr2);
     m_address->setCursorPosition(0);
-    const Phones stored = {person->Tel1, person->Tel2, person->Tel3, person->Cell1, person->Cell2, person->Cell3};
+    const Phones stored = PhoneFields::Of(*person);
     Phones shown = stored;
     if (keepTypedPhones && m_filled) {
-        const Phones now = ShownPhones();
+        const Phones now = m_phones.Shown();
         for (size_t i = 0; i < shown.size(); ++i) {
             if (now[i] != m_filledPhones[i]) {
                 shown[i] = now[i];
             }
         }
     }
-    ShowPhones(shown);
+    m_phones.Show(shown);
     m_caseNote->SetCp949Text(person->CaseNote);
     m_filled = true;
     m_filledKey = Host().Env().Selection().PersonKey();
     m_filledPlace = person->Addr1;
     m_filledPhones = stored;
-}
-
-CDlg_SendCall::Phones CDlg_SendCall::ShownPhones() const {
-    Environment& env = const_cast<CDlg_SendCall*>(this)->Host().Env();
-    return {SelectedAreaCode(*m_tel1, env),      m_tel2->Cp949Text(),  m_tel3->Cp949Text(),
-            SelectedMobilePrefix(*m_cell1, env), m_cell2->Cp949Text(), m_cell3->Cp949Text()};
-}
-
-void CDlg_SendCall::ShowPhones(const Phones& phones) {
-    const Environment& env = Host().Env();
-    ShowAreaCode(*m_tel1, env, phones[0]);
-    m_tel2->SetCp949Text(phones[1]);
-    m_tel3->SetCp949Text(phones[2]);
-    ShowMobilePrefix(*m_cell1, env, phones[3]);
-    m_cell2->SetCp949Text(phones[4]);
-    m_cell3->SetCp949Text(phones[5]);
 }
 
 void CDlg_SendCall::SelectPerson(int index) {
@@ -486,12 +461,13 @@ bool CDlg_SendCall::HoldsUserInput() const {
     if (!m_filled || m_taken) {
         return false;
     }
-    return !TrimSpace(UserWords()).empty() || m_place->Cp949Text() != m_filledPlace || ShownPhones() != m_filledPhones;
+    return !TrimSpace(UserWords()).empty() || m_place->Cp949Text() != m_filledPlace ||
+           m_phones.Shown() != m_filledPhones;
 }
 
 namespace {
-constexpr const char* kPhoneNames[CDlg_SendCall::kPhoneParts] = {"report.tel1",  "report.tel2",  "report.tel3",
-                                                                 "report.cell1", "report.cell2", "report.cell3"};
+constexpr const char* kPhoneNames[PhoneFields::kCount] = {"report.tel1",  "report.tel2",  "report.tel3",
+                                                          "report.cell1", "report.cell2", "report.cell3"};
 
 std::string ValueOf(const DraftValues& draft, const char* name) {
     const auto it = draft.find(name);
@@ -510,7 +486,7 @@ void CDlg_SendCall::WriteDraft(DraftValues& draft) const {
     draft["report.place"] = m_place->Cp949Text();
     draft["report.detail"] = m_detail->Cp949Text();
     draft["report.section"] = m_section;
-    const Phones phones = ShownPhones();
+    const Phones phones = m_phones.Shown();
     for (size_t i = 0; i < phones.size(); ++i) {
         draft[kPhoneNames[i]] = phones[i];
     }
@@ -534,7 +510,7 @@ bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
     for (size_t i = 0; i < phones.size(); ++i) {
         phones[i] = ValueOf(draft, kPhoneNames[i]);
     }
-    ShowPhones(phones);
+    m_phones.Show(phones);
     m_section = ValueOf(draft, "report.section");
     m_detail->SetCp949Text(ValueOf(draft, "report.detail"));
     m_detail->moveCursor(QTextCursor::End);
@@ -545,19 +521,12 @@ bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
 
 void CDlg_SendCall::SettlePhoneChanges(Person& person) {
     Environment& env = Host().Env();
-    const Phones shown = ShownPhones();
-    std::string* stored[] = {&person.Tel1, &person.Tel2, &person.Tel3, &person.Cell1, &person.Cell2, &person.Cell3};
-    bool changed = false;
-    for (size_t i = 0; i < shown.size(); ++i) {
-        changed = changed || shown[i] != *stored[i];
-    }
+    const Phones shown = m_phones.Shown();
     // No: the report goes with the numbers shown, and the stored person stays as it is.
-    if (!changed || Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserInfo_Changed")) != 1) {
+    if (shown == PhoneFields::Of(person) || Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserInfo_Changed")) != 1) {
         return;
     }
-    for (size_t i = 0; i < shown.size(); ++i) {
-        *stored[i] = shown[i];
-    }
+    PhoneFields::Store(shown, person);
     if (!env.SavePersons()) {
         Host().ShowMessage(env.GetText("MESSAGE", "MSG_UserInfo_ChangeFail"));
     }
@@ -592,10 +561,10 @@ void CDlg_SendCall::Send() {
     SettlePhoneChanges(*person);
     const std::string& ssn = person->Ssn;
     CDlgCallConfirm confirm(window());
+    const Phones phones = m_phones.Shown();
     const int answer = confirm.Show(
         person->Name, ssn.substr(0, 6), ssn.size() > 6 ? ssn.substr(6, 7) : std::string(), m_address->Cp949Text(),
-        JoinPhoneForDisplay(SelectedAreaCode(*m_tel1, env), m_tel2->Cp949Text(), m_tel3->Cp949Text()),
-        JoinPhoneForDisplay(SelectedMobilePrefix(*m_cell1, env), m_cell2->Cp949Text(), m_cell3->Cp949Text()),
+        JoinPhoneForDisplay(phones[0], phones[1], phones[2]), JoinPhoneForDisplay(phones[3], phones[4], phones[5]),
         BracketFreeText(m_place->Cp949Text()), BracketFreeText(m_detail->Cp949Text()), env.Selection().Category());
     if (answer != 1) {
         return;
@@ -620,7 +589,7 @@ int CDlg_SendCall::SendReport() {
     fields.addr1 = person->Addr1;
     fields.addr2 = person->Addr2;
     // The phones to call back are those on the page, stored or not.
-    const Phones phones = ShownPhones();
+    const Phones phones = m_phones.Shown();
     fields.tel1 = phones[0];
     fields.tel2 = phones[1];
     fields.tel3 = phones[2];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/app/PageWidget.h"
+#include "client/app/PhoneFields.h"
 
 #include <array>
 #include <string>
@@ -22,8 +23,6 @@ public:
     static constexpr int kCategoryCount = 5;
 
     CDlg_SendCall(PageHost& host, QWidget* parent);
-
-    static constexpr int kPhoneParts = 6;
 
     // Lays the page out anew from the stored persons and the shared choices; runs whenever the page switch
     // shows it. The report being written stays: the first showing, or another person, fills in the person's
@@ -56,7 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    using Phones = std::array<std::string, kPhoneParts>;
+    using Phones = PhoneFields::Values;
 
     Person* SelectedPerson();
     // The person's address, case notes and phones. The place follows the person while it holds what was filled
@@ -70,8 +69,6 @@ private:
     void PutSection(const std::string& section);
     std::string ComposePatientSection();
     std::string UserWords() const;
-    Phones ShownPhones() const;
-    void ShowPhones(const Phones& phones);
     int PatientPosition() const;
     void CommitPatient();
     // The user changed something of the report: the draft file follows.
@@ -85,12 +82,7 @@ private:
     std::array<CXButton*, kCategoryCount> m_categoryTabs{};
     CXButton* m_send = nullptr;
     CXEdit* m_address = nullptr;
-    CXComboBox* m_tel1 = nullptr;
-    CXEdit* m_tel2 = nullptr;
-    CXEdit* m_tel3 = nullptr;
-    CXComboBox* m_cell1 = nullptr;
-    CXEdit* m_cell2 = nullptr;
-    CXEdit* m_cell3 = nullptr;
+    PhoneFields m_phones;
     CXTextEdit* m_caseNote = nullptr;
     CXTransparentStatic* m_patientPicture = nullptr;
     CXTransparentStatic* m_typeSelectPicture = nullptr;

@@ -1,7 +1,6 @@
 #include "client/users/CDlg_UserInformation.h"
 
 #include "client/app/PageHost.h"
-#include "client/app/PhoneLists.h"
 #include "client/app/Transaction.h"
 #include "client/dialogs/CDlgZip.h"
 #include "client/env/Environment.h"
@@ -73,14 +72,15 @@ void CDlg_UserInformation::Build() {
     m_addr1 = MakeEdit(this, "editAddr1", QStringLiteral("주소"), {225, 176, 674, 22}, 0, false);
     m_addr1->setReadOnly(true);
     m_addr2 = MakeEdit(this, "editAddr2", QStringLiteral("상세 주소"), {225, 210, 674, 22}, kAddressLimit, false);
-    m_tel1 = MakeList(this, "comboTel1", QStringLiteral("집 전화 지역번호"), {221, 258});
-    m_tel2 =
+    m_phones.tel1 = MakeList(this, "comboTel1", QStringLiteral("집 전화 지역번호"), {221, 258});
+    m_phones.tel2 =
         MakeEdit(this, "editTel2", QStringLiteral("집 전화 가운데 자리"), {354, 262, 99, 22}, kPhonePartDigits, true);
-    m_tel3 = MakeEdit(this, "editTel3", QStringLiteral("집 전화 끝 자리"), {483, 262, 99, 22}, kPhonePartDigits, true);
-    m_cell1 = MakeList(this, "comboCell1", QStringLiteral("휴대전화 앞자리"), {221, 292});
-    m_cell2 =
+    m_phones.tel3 =
+        MakeEdit(this, "editTel3", QStringLiteral("집 전화 끝 자리"), {483, 262, 99, 22}, kPhonePartDigits, true);
+    m_phones.cell1 = MakeList(this, "comboCell1", QStringLiteral("휴대전화 앞자리"), {221, 292});
+    m_phones.cell2 =
         MakeEdit(this, "editCell2", QStringLiteral("휴대전화 가운데 자리"), {354, 296, 99, 22}, kPhonePartDigits, true);
-    m_cell3 =
+    m_phones.cell3 =
         MakeEdit(this, "editCell3", QStringLiteral("휴대전화 끝 자리"), {483, 296, 99, 22}, kPhonePartDigits, true);
     m_caseNote = new CXTextEdit(this);
     m_caseNote->setObjectName(QStringLiteral("editCaseNote"));
@@ -96,9 +96,9 @@ void CDlg_UserInformation::Build() {
          {static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_addr2), static_cast<QWidget*>(m_caseNote)}) {
         UseNativeInput(field);
     }
-    MoveOnWithReturn({m_name, m_ssn1, m_ssn2, m_addr2, m_tel1, m_tel2, m_tel3, m_cell1, m_cell2, m_cell3});
-    FillAreaCodeList(*m_tel1, Host().Env());
-    FillMobilePrefixList(*m_cell1, Host().Env());
+    MoveOnWithReturn({m_name, m_ssn1, m_ssn2, m_addr2, m_phones.tel1, m_phones.tel2, m_phones.tel3, m_phones.cell1,
+                      m_phones.cell2, m_phones.cell3});
+    m_phones.FillLists(Host().Env());
 
     // The words the background shows, tied to their fields.
     (new CXSkinText(this, QStringLiteral("사용자 정보"), {42, 8, 388, 26}))->ReadBefore(m_name);
@@ -107,8 +107,8 @@ void CDlg_UserInformation::Build() {
     new CXSkinText(this, QStringLiteral("우편번호"), {50, 124, 160, 22}, m_zip);
     new CXSkinText(this, QStringLiteral("주소"), {50, 176, 160, 22}, m_addr1);
     new CXSkinText(this, QStringLiteral("상세 주소"), {50, 210, 160, 22}, m_addr2);
-    new CXSkinText(this, QStringLiteral("집 전화"), {50, 262, 160, 22}, m_tel1);
-    new CXSkinText(this, QStringLiteral("휴대전화"), {50, 296, 160, 22}, m_cell1);
+    new CXSkinText(this, QStringLiteral("집 전화"), {50, 262, 160, 22}, m_phones.tel1);
+    new CXSkinText(this, QStringLiteral("휴대전화"), {50, 296, 160, 22}, m_phones.cell1);
     new CXSkinText(this, QStringLiteral("참고 사항"), {50, 330, 160, 22}, m_caseNote);
     (new CXSkinText(this, QStringLiteral("병력, 복용 중인 약 등 출동에 도움이 되는 내용을 적어 주십시오."),
                     {225, 396, 674, 20}))
@@ -127,8 +127,8 @@ void CDlg_UserInformation::Build() {
         connect(edit, &QLineEdit::textEdited, this, &PageWidget::DraftChanged);
     }
     connect(m_caseNote, &QPlainTextEdit::textChanged, this, &PageWidget::DraftChanged);
-    connect(m_tel1, &QComboBox::activated, this, &PageWidget::DraftChanged);
-    connect(m_cell1, &QComboBox::activated, this, &PageWidget::DraftChanged);
+    connect(m_phones.tel1, &QComboBox::activated, this, &PageWidget::DraftChanged);
+    connect(m_phones.cell1, &QComboBox::activated, this, &PageWidget::DraftChanged);
     connect(m_zipButton, &QPushButton::clicked, this, &CDlg_UserInformation::SearchPostalCode);
     connect(m_back, &QPushButton::clicked, this, [this] { Host().ChangePage(PageHost::kSelectUserPage); });
     connect(m_clear, &QPushButton::clicked, this, [this] {
@@ -146,12 +146,7 @@ void CDlg_UserInformation::Build() {
     AddTip(m_zipButton, "EU_PAGE_BTN_ZIP");
     AddTip(m_addr1, "EU_PAGE_EDT_ADD1");
     AddTip(m_addr2, "EU_PAGE_EDT_ADD2");
-    AddTip(m_tel1, "EU_PAGE_EDT_TEL1");
-    AddTip(m_tel2, "EU_PAGE_EDT_TEL2");
-    AddTip(m_tel3, "EU_PAGE_EDT_TEL3");
-    AddTip(m_cell1, "EU_PAGE_EDT_CELL1");
-    AddTip(m_cell2, "EU_PAGE_EDT_CELL2");
-    AddTip(m_cell3, "EU_PAGE_EDT_CELL3");
+    AddTips(m_phones);
     AddTip(m_caseNote, "EU_PAGE_EDT_CASE");
     AddTip(m_back, "EU_PAGE_BTN_BACK");
     AddTip(m_clear, "EU_PAGE_BTN_INIT");
@@ -181,19 +176,21 @@ void CDlg_UserInformation::showEvent(QShowEvent* event) {
 }
 
 namespace {
-constexpr const char* kFieldNames[] = {"user.name",  "user.ssn1", "user.ssn2", "user.zip",   "user.addr1",
-                                       "user.addr2", "user.tel2", "user.tel3", "user.cell2", "user.cell3"};
+constexpr const char* kFieldNames[] = {"user.name", "user.ssn1", "user.ssn2", "user.zip", "user.addr1", "user.addr2"};
+constexpr const char* kPhoneNames[PhoneFields::kCount] = {"user.tel1",  "user.tel2",  "user.tel3",
+                                                          "user.cell1", "user.cell2", "user.cell3"};
 } // namespace
 
 DraftValues CDlg_UserInformation::FieldValues() const {
-    const Environment& env = const_cast<CDlg_UserInformation*>(this)->Host().Env();
-    const CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2, m_tel2, m_tel3, m_cell2, m_cell3};
+    const CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2};
     DraftValues values;
     for (size_t i = 0; i < std::size(edits); ++i) {
         values[kFieldNames[i]] = edits[i]->Cp949Text();
     }
-    values["user.tel1"] = SelectedAreaCode(*m_tel1, env);
-    values["user.cell1"] = SelectedMobilePrefix(*m_cell1, env);
+    const PhoneFields::Values phones = m_phones.Shown();
+    for (size_t i = 0; i < phones.size(); ++i) {
+        values[kPhoneNames[i]] = phones[i];
+    }
     values["user.case"] = m_caseNote->Cp949Text();
     return values;
 }
@@ -203,13 +200,15 @@ void CDlg_UserInformation::ShowFieldValues(const DraftValues& values) {
         const auto it = values.find(name);
         return it == values.end() ? std::string() : it->second;
     };
-    CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2, m_tel2, m_tel3, m_cell2, m_cell3};
+    CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2};
     for (size_t i = 0; i < std::size(edits); ++i) {
         edits[i]->SetCp949Text(value(kFieldNames[i]));
     }
-    const Environment& env = Host().Env();
-    ShowAreaCode(*m_tel1, env, value("user.tel1"));
-    ShowMobilePrefix(*m_cell1, env, value("user.cell1"));
+    PhoneFields::Values phones;
+    for (size_t i = 0; i < phones.size(); ++i) {
+        phones[i] = value(kPhoneNames[i]);
+    }
+    m_phones.Show(phones);
     m_caseNote->SetCp949Text(value("user.case"));
 }
 
@@ -269,29 +268,22 @@ Person* CDlg_UserInformation::SelectedPerson() const {
 }
 
 void CDlg_UserInformation::FillFrom(const Person& person) {
-    const Environment& env = Host().Env();
     m_name->SetCp949Text(person.Name);
     m_ssn1->SetCp949Text(person.Ssn.substr(0, kSsnFrontDigits));
     m_ssn2->SetCp949Text(person.Ssn.size() > kSsnFrontDigits ? person.Ssn.substr(kSsnFrontDigits) : std::string());
     m_zip->SetCp949Text(ZipForDisplay(person.Zip));
     m_addr1->SetCp949Text(person.Addr1);
     m_addr2->SetCp949Text(person.Addr2);
-    ShowAreaCode(*m_tel1, env, person.Tel1);
-    m_tel2->SetCp949Text(person.Tel2);
-    m_tel3->SetCp949Text(person.Tel3);
-    ShowMobilePrefix(*m_cell1, env, person.Cell1);
-    m_cell2->SetCp949Text(person.Cell2);
-    m_cell3->SetCp949Text(person.Cell3);
+    m_phones.Show(PhoneFields::Of(person));
     m_caseNote->SetCp949Text(person.CaseNote);
 }
 
 void CDlg_UserInformation::ClearFields() {
-    for (CXEdit* edit : {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2, m_tel2, m_tel3, m_cell2, m_cell3}) {
+    for (CXEdit* edit : {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2}) {
         edit->clear();
     }
     m_caseNote->SetCp949Text({});
-    ShowAreaCode(*m_tel1, Host().Env(), {});
-    ShowMobilePrefix(*m_cell1, Host().Env(), {});
+    m_phones.Show({});
     m_name->setFocus(Qt::OtherFocusReason);
 }
 
@@ -434,12 +426,7 @@ bool CDlg_UserInformation::StorePerson() {
         person->Zip = ZipFromDisplay(m_zip->Cp949Text());
         person->Addr1 = m_addr1->Cp949Text();
         person->Addr2 = BracketFreeText(m_addr2->Cp949Text());
-        person->Tel1 = SelectedAreaCode(*m_tel1, env);
-        person->Tel2 = m_tel2->Cp949Text();
-        person->Tel3 = m_tel3->Cp949Text();
-        person->Cell1 = SelectedMobilePrefix(*m_cell1, env);
-        person->Cell2 = m_cell2->Cp949Text();
-        person->Cell3 = m_cell3->Cp949Text();
+        PhoneFields::Store(m_phones.Shown(), *person);
         person->CaseNote = BracketFreeText(m_caseNote->Cp949Text());
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/app/PageWidget.h"
+#include "client/app/PhoneFields.h"
 
 #include <string>
 
@@ -74,12 +75,7 @@ private:
     CXButton* m_zipButton = nullptr;
     CXEdit* m_addr1 = nullptr;
     CXEdit* m_addr2 = nullptr;
-    CXComboBox* m_tel1 = nullptr;
-    CXEdit* m_tel2 = nullptr;
-    CXEdit* m_tel3 = nullptr;
-    CXComboBox* m_cell1 = nullptr;
-    CXEdit* m_cell2 = nullptr;
-    CXEdit* m_cell3 = nullptr;
+    PhoneFields m_phones;
     CXTextEdit* m_caseNote = nullptr;
     CXButton* m_back = nullptr;
     CXButton* m_clear = nullptr;
