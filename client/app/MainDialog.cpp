@@ -220,6 +220,8 @@ void MainDialog::SwitchTo(int index) {
     if (focused && !focused->isVisible() && !page->isAncestorOf(focusWidget())) {
         FocusFirstControlOf(page);
     }
+    // What a page keeps in the draft may depend on whether it is the current one.
+    m_draft->Changed();
 }
 
 std::vector<QWidget*> MainDialog::TabStops() const {
@@ -263,8 +265,6 @@ void MainDialog::FocusFirstControlOf(PageWidget* page) {
             return;
         }
     }
-    // What a page keeps in the draft may depend on whether it is the current one.
-    m_draft->Changed();
 }
 
 void MainDialog::ChangePage(int index) {

@@ -172,7 +172,6 @@ void CDlg_UserInformation::showEvent(QShowEvent* event) {
     }
     m_delete->setVisible(m_registerMode == 0);
     m_name->setFocus(Qt::OtherFocusReason);
-    emit DraftChanged();
 }
 
 namespace {

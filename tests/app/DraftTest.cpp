@@ -195,6 +195,11 @@ TEST(DraftTest, AnOfferedDraftCanBeDroppedOrContinuedAndADamagedOneIsSetAside) {
         app->MainWindow()->Draft().SaveNow();
         EXPECT_TRUE(app->MainWindow()->Draft().Flush());
         EXPECT_EQ(ReadDraft(folder).values["user.name"], Cp949("김영희"));
+        // Back leaves the registration, and the draft file follows within its delay.
+        QTest::mouseClick(Find<CXButton>(page, "btnBack"), Qt::LeftButton);
+        QTest::qWait(DraftKeeper::kDelayMs + 300);
+        EXPECT_TRUE(app->MainWindow()->Draft().Flush());
+        EXPECT_FALSE(fs::exists(file)) << "the registration left behind stays in the draft file";
         app->Exit();
     }
 
