@@ -314,7 +314,11 @@ bool MainDialog::MayEnd() {
         }
         page->DiscardUnsaved();
     }
-    m_draft->SaveNow();
+    // The draft keeps the report through the end. When its last write fails, ending would lose the report
+    // without a word: ask as for any other unsaved input.
+    if (!(m_draft->SaveNow() && m_draft->Flush())) {
+        return m_host.ShowQuestion(m_host.Env().GetText("MESSAGE", "MSG_Exit_Unsaved")) == 1;
+    }
     return true;
 }
 

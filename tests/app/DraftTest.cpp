@@ -143,6 +143,16 @@ TEST(DraftTest, AReportTypedSurvivesAKillAndIsSentFromTheNextStart) {
     EXPECT_EQ(Find<CXTextEdit>(page, "editDetail")->Cp949Text(), kWords);
     EXPECT_EQ(centre.RequestCount(), 2u) << "two version checks and nothing else";
 
+    // Where the draft can no longer be written, ending asks first instead of losing the report unasked.
+    fs::remove(file);
+    fs::create_directory(file);
+    prompts.answer = 2;
+    QTest::mouseClick(app->MainWindow()->ButtonAt(MainDialog::kEnd), Qt::LeftButton);
+    EXPECT_EQ(prompts.Texts().back(), app->Env().GetText("MESSAGE", "MSG_Exit_Unsaved"));
+    EXPECT_TRUE(app->MainWindow()->isVisible());
+    fs::remove(file);
+    prompts.answer = 1;
+
     centre.QueueBody("<VESK><WORK>111</WORK><RESULT>" + Cp949("성공") + "</RESULT></VESK>");
     QTimer::singleShot(0, [] {
         auto* confirm = qobject_cast<CDlgCallConfirm*>(QApplication::activeModalWidget());
