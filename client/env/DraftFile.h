@@ -9,6 +9,12 @@ class Environment;
 // Named values of what the user was typing: the report being written and a half-done registration.
 using DraftValues = std::map<std::string, std::string>;
 
+// The value of `name`; empty when the draft has none.
+inline std::string DraftValue(const DraftValues& draft, const std::string& name) {
+    const auto it = draft.find(name);
+    return it == draft.end() ? std::string() : it->second;
+}
+
 // The draft file "Draft.std" in the program folder: what the user typed survives a crash, a kill or a power
 // cut. Every name and value is enciphered like the person store; the file is replaced whole or not at all and
 // readable by its owner only.

@@ -465,16 +465,6 @@ bool CDlg_SendCall::HoldsUserInput() const {
            m_phones.Shown() != m_filledPhones;
 }
 
-namespace {
-constexpr const char* kPhoneNames[PhoneFields::kCount] = {"report.tel1",  "report.tel2",  "report.tel3",
-                                                          "report.cell1", "report.cell2", "report.cell3"};
-
-std::string ValueOf(const DraftValues& draft, const char* name) {
-    const auto it = draft.find(name);
-    return it == draft.end() ? std::string() : it->second;
-}
-} // namespace
-
 void CDlg_SendCall::WriteDraft(DraftValues& draft) const {
     if (!HoldsUserInput()) {
         return;
@@ -486,10 +476,7 @@ void CDlg_SendCall::WriteDraft(DraftValues& draft) const {
     draft["report.place"] = m_place->Cp949Text();
     draft["report.detail"] = m_detail->Cp949Text();
     draft["report.section"] = m_section;
-    const Phones phones = m_phones.Shown();
-    for (size_t i = 0; i < phones.size(); ++i) {
-        draft[kPhoneNames[i]] = phones[i];
-    }
+    m_phones.WriteDraft("report.", draft);
 }
 
 bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
@@ -497,22 +484,18 @@ bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
         return false;
     }
     Environment& env = Host().Env();
-    env.Selection().SelectPerson(ValueOf(draft, "report.person"));
-    const std::string category = ValueOf(draft, "report.category");
+    env.Selection().SelectPerson(DraftValue(draft, "report.person"));
+    const std::string category = DraftValue(draft, "report.category");
     env.Selection().SetCategory(category.size() == 1 ? category[0] - '0' : Selection::kNoCategory);
     // Laid out for the person as on a first showing, then everything of the draft put back over it.
     m_filled = false;
     Refresh();
-    env.Selection().SetPatient(ValueOf(draft, "report.patient"));
+    env.Selection().SetPatient(DraftValue(draft, "report.patient"));
     m_patients->setCurrentIndex(std::max(PatientPosition(), 0));
-    m_place->SetCp949Text(ValueOf(draft, "report.place"));
-    Phones phones;
-    for (size_t i = 0; i < phones.size(); ++i) {
-        phones[i] = ValueOf(draft, kPhoneNames[i]);
-    }
-    m_phones.Show(phones);
-    m_section = ValueOf(draft, "report.section");
-    m_detail->SetCp949Text(ValueOf(draft, "report.detail"));
+    m_place->SetCp949Text(DraftValue(draft, "report.place"));
+    m_phones.ReadDraft("report.", draft);
+    m_section = DraftValue(draft, "report.section");
+    m_detail->SetCp949Text(DraftValue(draft, "report.detail"));
     m_detail->moveCursor(QTextCursor::End);
     m_taken = false;
     m_filled = true; // kept even when nobody is stored to show it for yet

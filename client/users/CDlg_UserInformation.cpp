@@ -176,8 +176,6 @@ void CDlg_UserInformation::showEvent(QShowEvent* event) {
 
 namespace {
 constexpr const char* kFieldNames[] = {"user.name", "user.ssn1", "user.ssn2", "user.zip", "user.addr1", "user.addr2"};
-constexpr const char* kPhoneNames[PhoneFields::kCount] = {"user.tel1",  "user.tel2",  "user.tel3",
-                                                          "user.cell1", "user.cell2", "user.cell3"};
 } // namespace
 
 DraftValues CDlg_UserInformation::FieldValues() const {
@@ -186,29 +184,18 @@ DraftValues CDlg_UserInformation::FieldValues() const {
     for (size_t i = 0; i < std::size(edits); ++i) {
         values[kFieldNames[i]] = edits[i]->Cp949Text();
     }
-    const PhoneFields::Values phones = m_phones.Shown();
-    for (size_t i = 0; i < phones.size(); ++i) {
-        values[kPhoneNames[i]] = phones[i];
-    }
+    m_phones.WriteDraft("user.", values);
     values["user.case"] = m_caseNote->Cp949Text();
     return values;
 }
 
 void CDlg_UserInformation::ShowFieldValues(const DraftValues& values) {
-    const auto value = [&values](const char* name) {
-        const auto it = values.find(name);
-        return it == values.end() ? std::string() : it->second;
-    };
     CXEdit* edits[] = {m_name, m_ssn1, m_ssn2, m_zip, m_addr1, m_addr2};
     for (size_t i = 0; i < std::size(edits); ++i) {
-        edits[i]->SetCp949Text(value(kFieldNames[i]));
+        edits[i]->SetCp949Text(DraftValue(values, kFieldNames[i]));
     }
-    PhoneFields::Values phones;
-    for (size_t i = 0; i < phones.size(); ++i) {
-        phones[i] = value(kPhoneNames[i]);
-    }
-    m_phones.Show(phones);
-    m_caseNote->SetCp949Text(value("user.case"));
+    m_phones.ReadDraft("user.", values);
+    m_caseNote->SetCp949Text(DraftValue(values, "user.case"));
 }
 
 bool CDlg_UserInformation::HasUnsavedInput() const {
