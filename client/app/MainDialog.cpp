@@ -199,7 +199,7 @@ void MainDialog::SwitchTo(int index) {
     // Step picture and menu first: a page may ask the centre as it appears, and the window around it already
     // says where the user is while it waits.
     const bool persons = HasPersons();
-    const StepArt step = StepPictureFor(index, persons, !m_host.Env().Selection().PersonKey().empty());
+    const StepArt step = StepPictureFor(index, persons, !m_host.Env().Selection().SelectedPersonKey().empty());
     m_stepName = step.file;
     m_leftStep->setAccessibleName(QString::fromUtf8(step.heading) + QStringLiteral(", 현재 단계: ") +
                                   QString::fromUtf8(step.step));

@@ -261,7 +261,7 @@ bool Environment::ChangePersons(const std::function<void()>& change) {
     for (const auto& entry : m_personMap) {
         before.push_back({entry.key, entry.value.get(), *entry.value});
     }
-    const std::string selected = m_selection.PersonKey();
+    const std::string selected = m_selection.SelectedPersonKey();
     change();
     if (SavePersons()) {
         return true;

@@ -10,8 +10,8 @@ public:
     enum Category { kFire, kMedical, kRescue, kDisaster, kOther, kNoCategory };
 
     // Empty: nobody selected.
-    const std::string& PersonKey() const { return m_personKey; }
-    int Category() const { return m_category; }
+    const std::string& SelectedPersonKey() const { return m_personKey; }
+    int ReportCategory() const { return m_category; }
     // Empty: no patient chosen, or the patient is none of the stored persons ("기타환자").
     const std::string& PatientKey() const { return m_patientKey; }
 

@@ -148,7 +148,7 @@ void CDlg_InquireHistory::RefreshPersonTabs() {
         tab->setText(name);
         tab->setAccessibleName(name);
         tab->show();
-        if (entry.key == env.Selection().PersonKey()) {
+        if (entry.key == env.Selection().SelectedPersonKey()) {
             chosen = n;
         }
         if (entry.key == m_listedKey) {

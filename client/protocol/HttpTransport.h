@@ -48,7 +48,8 @@ public:
     static std::string AssembleReply(const std::string& body);
 
 private:
-    // The library keeps session, connection and request in one handle; this is that handle.
+    // The session lasts from one exchange to the next (connections, TLS sessions, trust anchors); the
+    // request is the exchange under way.
     platform::HttpSession m_session;
     std::unique_ptr<platform::HttpExchange> m_request;
     platform::HttpExchange::Outcome m_outcome = platform::HttpExchange::Outcome::NoReply;

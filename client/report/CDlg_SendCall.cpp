@@ -205,7 +205,7 @@ void CDlg_SendCall::showEvent(QShowEvent* event) {
 }
 
 Person* CDlg_SendCall::SelectedPerson() {
-    const std::string& key = Host().Env().Selection().PersonKey();
+    const std::string& key = Host().Env().Selection().SelectedPersonKey();
     if (key.empty()) {
         return nullptr;
     }
@@ -224,7 +224,7 @@ void CDlg_SendCall::Refresh() {
     UseNativeInput(m_place);
     UseNativeInput(m_detail);
 
-    const std::string selectedKey = env.Selection().PersonKey();
+    const std::string selectedKey = env.Selection().SelectedPersonKey();
     const std::string patientKey = env.Selection().PatientKey();
     m_personKeys.fill(std::string());
     for (CXButton* tab : m_personTabs) {
@@ -271,21 +271,21 @@ void CDlg_SendCall::Refresh() {
     env.Selection().SetPatient(patientPosition < m_personCount ? m_personKeys[static_cast<size_t>(patientPosition)]
                                                                : "");
 
-    if (env.Selection().Category() == Selection::kNoCategory) {
+    if (env.Selection().ReportCategory() == Selection::kNoCategory) {
         ShowPlaceAndDetail(false);
         m_typeSelect = true;
     } else {
-        m_categoryTabs[static_cast<size_t>(env.Selection().Category())]->SetSelected(true);
+        m_categoryTabs[static_cast<size_t>(env.Selection().ReportCategory())]->SetSelected(true);
         if (m_typeSelect) {
             ShowPlaceAndDetail(true);
             m_typeSelect = false;
         }
     }
-    const bool medical = env.Selection().Category() == Selection::kMedical;
+    const bool medical = env.Selection().ReportCategory() == Selection::kMedical;
     m_patients->setVisible(medical);
     m_patientPicture->setVisible(medical);
 
-    if (m_filled && m_filledKey == env.Selection().PersonKey()) {
+    if (m_filled && m_filledKey == env.Selection().SelectedPersonKey()) {
         // Back on the page for the same person: the report stays as it was; only what the user did not touch
         // follows the stored person, who may have been edited meanwhile.
         FillFromSelectedPerson(true);
@@ -297,8 +297,8 @@ void CDlg_SendCall::Refresh() {
         ApplyCategory();
     }
     // The page starts on its first choice: the category, the one chosen or else the first.
-    const bool chosen = env.Selection().Category() >= 0 && env.Selection().Category() < kCategoryCount;
-    m_categoryTabs[chosen ? static_cast<size_t>(env.Selection().Category()) : 0]->setFocus(Qt::OtherFocusReason);
+    const bool chosen = env.Selection().ReportCategory() >= 0 && env.Selection().ReportCategory() < kCategoryCount;
+    m_categoryTabs[chosen ? static_cast<size_t>(env.Selection().ReportCategory()) : 0]->setFocus(Qt::OtherFocusReason);
 }
 
 void CDlg_SendCall::FillFromSelectedPerson(bool keepTypedPhones) {
@@ -324,7 +324,7 @@ void CDlg_SendCall::FillFromSelectedPerson(bool keepTypedPhones) {
     m_phones.Show(shown);
     m_caseNote->SetCp949Text(person->CaseNote);
     m_filled = true;
-    m_filledKey = Host().Env().Selection().PersonKey();
+    m_filledKey = Host().Env().Selection().SelectedPersonKey();
     m_filledPlace = person->Addr1;
     m_filledPhones = stored;
 }
@@ -361,12 +361,12 @@ void CDlg_SendCall::ChooseCategory(int category) {
 
 void CDlg_SendCall::ApplyCategory() {
     Environment& env = Host().Env();
-    m_reportTitle = ReportTitleFor(env.Selection().Category());
-    if (env.Selection().Category() != Selection::kMedical) {
+    m_reportTitle = ReportTitleFor(env.Selection().ReportCategory());
+    if (env.Selection().ReportCategory() != Selection::kMedical) {
         PutSection(std::string());
         return;
     }
-    env.Selection().SetPatient(env.Selection().PersonKey());
+    env.Selection().SetPatient(env.Selection().SelectedPersonKey());
     for (int i = 0; i < m_personCount; ++i) {
         if (m_personKeys[static_cast<size_t>(i)] == env.Selection().PatientKey()) {
             m_patients->setCurrentIndex(i);
@@ -470,8 +470,8 @@ void CDlg_SendCall::WriteDraft(DraftValues& draft) const {
         return;
     }
     const Environment& env = const_cast<CDlg_SendCall*>(this)->Host().Env();
-    draft["report.person"] = env.Selection().PersonKey();
-    draft["report.category"] = std::to_string(env.Selection().Category());
+    draft["report.person"] = env.Selection().SelectedPersonKey();
+    draft["report.category"] = std::to_string(env.Selection().ReportCategory());
     draft["report.patient"] = env.Selection().PatientKey();
     draft["report.place"] = m_place->Cp949Text();
     draft["report.detail"] = m_detail->Cp949Text();
@@ -545,10 +545,11 @@ void CDlg_SendCall::Send() {
     const std::string& ssn = person->Ssn;
     CDlgCallConfirm confirm(window());
     const Phones phones = m_phones.Shown();
-    const int answer = confirm.Show(
-        person->Name, ssn.substr(0, 6), ssn.size() > 6 ? ssn.substr(6, 7) : std::string(), m_address->Cp949Text(),
-        JoinPhoneForDisplay(phones[0], phones[1], phones[2]), JoinPhoneForDisplay(phones[3], phones[4], phones[5]),
-        BracketFreeText(m_place->Cp949Text()), BracketFreeText(m_detail->Cp949Text()), env.Selection().Category());
+    const int answer =
+        confirm.Show(person->Name, ssn.substr(0, 6), ssn.size() > 6 ? ssn.substr(6, 7) : std::string(),
+                     m_address->Cp949Text(), JoinPhoneForDisplay(phones[0], phones[1], phones[2]),
+                     JoinPhoneForDisplay(phones[3], phones[4], phones[5]), BracketFreeText(m_place->Cp949Text()),
+                     BracketFreeText(m_detail->Cp949Text()), env.Selection().ReportCategory());
     if (answer != 1) {
         return;
     }

@@ -15,7 +15,7 @@ class Person;
 
 // The report page: on whose behalf (one tab per stored person), which category, for a medical report which
 // patient, the phones to call back, the place and what happened; then the confirmation and the report itself
-// (work code 011). The person, category and patient chosen are kept by the environment for the whole run.
+// (work code 011). The person, category and patient chosen are the pages' shared Selection, kept for the whole run.
 class CDlg_SendCall : public PageWidget {
     Q_OBJECT
 public:

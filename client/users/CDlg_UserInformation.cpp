@@ -246,10 +246,10 @@ void CDlg_UserInformation::MoveOnToBackNumber(const QString& typedOn) {
 
 Person* CDlg_UserInformation::SelectedPerson() const {
     Environment& env = const_cast<CDlg_UserInformation*>(this)->Host().Env();
-    if (env.Selection().PersonKey().empty()) {
+    if (env.Selection().SelectedPersonKey().empty()) {
         return nullptr;
     }
-    std::unique_ptr<Person>* entry = env.PersonMap().Find(env.Selection().PersonKey());
+    std::unique_ptr<Person>* entry = env.PersonMap().Find(env.Selection().SelectedPersonKey());
     return entry ? entry->get() : nullptr;
 }
 
@@ -301,7 +301,7 @@ bool CDlg_UserInformation::CheckInput() {
     // under its own number is no clash.
     const Environment& env = Host().Env();
     const std::string number = Number();
-    if ((m_registerMode == 1 || number != env.Selection().PersonKey()) && env.PersonMap().Contains(number)) {
+    if ((m_registerMode == 1 || number != env.Selection().SelectedPersonKey()) && env.PersonMap().Contains(number)) {
         return Refuse("MSG_SSNCheck_Registed", m_ssn1);
     }
     if (m_zip->text().isEmpty()) {
@@ -385,7 +385,7 @@ bool CDlg_UserInformation::StorePerson() {
     Environment& env = Host().Env();
     PersonMap& persons = env.PersonMap();
     const std::string number = Number();
-    if (m_registerMode == 0 && !persons.Find(env.Selection().PersonKey())) {
+    if (m_registerMode == 0 && !persons.Find(env.Selection().SelectedPersonKey())) {
         return false;
     }
     // A failed save puts the person back as stored: a half-changed person would send its new name with its old
@@ -397,12 +397,12 @@ bool CDlg_UserInformation::StorePerson() {
             person = fresh.get();
             persons.Insert(number, std::move(fresh));
         } else {
-            std::unique_ptr<Person>* entry = persons.Find(env.Selection().PersonKey());
+            std::unique_ptr<Person>* entry = persons.Find(env.Selection().SelectedPersonKey());
             person = entry->get();
             // A changed number moves the person to its new key at once, so the map and the file agree.
-            if (number != env.Selection().PersonKey()) {
+            if (number != env.Selection().SelectedPersonKey()) {
                 std::unique_ptr<Person> moved = std::move(*entry);
-                persons.Remove(env.Selection().PersonKey());
+                persons.Remove(env.Selection().SelectedPersonKey());
                 persons.Insert(number, std::move(moved));
                 env.Selection().SelectPerson(number);
             }
@@ -422,7 +422,7 @@ void CDlg_UserInformation::Delete() {
     if (Host().ShowQuestion(env.GetText("MESSAGE", "MSG_UserDelete_Confirm")) != 1) {
         return;
     }
-    env.PersonMap().Remove(env.Selection().PersonKey());
+    env.PersonMap().Remove(env.Selection().SelectedPersonKey());
     env.Selection().ClearPerson();
     // The person is gone from memory; what the page still shows can only be registered anew.
     m_registerMode = 1;

@@ -39,7 +39,7 @@ TEST(Environment, StartsWithoutASettingsFile) {
     EXPECT_EQ(env->TextTablePath(), dir.Str() + "/TxtRes.rsc");
     EXPECT_EQ(env->CurrentVersion(), "");
     EXPECT_EQ(env->ServerHost(), "");
-    EXPECT_EQ(env->Selection().Category(), Selection::kNoCategory);
+    EXPECT_EQ(env->Selection().ReportCategory(), Selection::kNoCategory);
     EXPECT_EQ(env->PersonCount(), 0);
     if (env->MacAddress().empty()) {
         GTEST_SKIP() << "this machine has no network adapter to bind to";

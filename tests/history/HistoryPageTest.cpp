@@ -122,7 +122,7 @@ TEST_F(HistoryPageTest, TabsFollowTheStoreAndTheRequestAsksForTheSelectedPerson)
     }
     EXPECT_FALSE(page->Tab(3)->isVisible());
     EXPECT_TRUE(client->prompts.shown.empty());
-    EXPECT_EQ(keys[1], client->Env().Selection().PersonKey());
+    EXPECT_EQ(keys[1], client->Env().Selection().SelectedPersonKey());
 
     // Another tab asks for its person; the application's selection stays.
     centre.QueueBody(HistoryReply({kFirst}));
@@ -131,7 +131,7 @@ TEST_F(HistoryPageTest, TabsFollowTheStoreAndTheRequestAsksForTheSelectedPerson)
     EXPECT_NE(std::string::npos, centre.LastRequest().body.find("<SSN> " + third.StoredSsn() + "</SSN>"));
     EXPECT_TRUE(page->Tab(2)->IsSelected());
     EXPECT_FALSE(page->Tab(1)->IsSelected());
-    EXPECT_EQ(keys[1], client->Env().Selection().PersonKey());
+    EXPECT_EQ(keys[1], client->Env().Selection().SelectedPersonKey());
     // Enter on a tab presses it.
     centre.QueueBody(HistoryReply({}));
     page->Tab(0)->setFocus(Qt::TabFocusReason);

@@ -371,7 +371,7 @@ TEST_F(SendCallTest, TheReportBeingWrittenOutlivesWindowEventsPageSwitchesAndEve
                                         Edit("editCell2")->Cp949Text(),
                                         Find<CXComboBox>("comboCell1")->currentText().toStdString(),
                                         std::to_string(patients->currentIndex()),
-                                        std::to_string(client->Env().Selection().Category())};
+                                        std::to_string(client->Env().Selection().ReportCategory())};
     };
     const std::vector<std::string> typed = page();
     EXPECT_EQ(typed[1], kimSection + "not breathing");

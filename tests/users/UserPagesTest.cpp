@@ -277,7 +277,7 @@ TEST_F(UserPagesTest, EditingKeepsTheIdentityWithoutAskingAndANewNumberMovesTheP
     EXPECT_EQ(requests + 1, centre.RequestCount());
     EXPECT_EQ(nullptr, Stored(kNumber));
     ASSERT_NE(nullptr, Stored("8001011234568"));
-    EXPECT_EQ("8001011234568", client->Env().Selection().PersonKey());
+    EXPECT_EQ("8001011234568", client->Env().Selection().SelectedPersonKey());
     EXPECT_EQ(2, Environment(client->folder.Folder()).PersonCount());
 }
 
@@ -363,7 +363,7 @@ TEST_F(UserPagesTest, AnEditThatCannotBeSavedLeavesThePersonAsStoredAndThePageAs
 
     // Both halves of every person agree, under its old key and in its old place.
     EXPECT_EQ(before, keys());
-    EXPECT_EQ(kNumber, env.Selection().PersonKey());
+    EXPECT_EQ(kNumber, env.Selection().SelectedPersonKey());
     for (const auto& entry : env.PersonMap()) {
         EXPECT_EQ(entry.key, entry.value->Ssn);
         for (int f = 0; f < Person::kFieldCount; ++f) {
@@ -444,7 +444,7 @@ TEST_F(UserPagesTest, SelectionPageLaysOutThePersonsAndOpensThem) {
     QTest::keyClick(second, Qt::Key_Return);
     EXPECT_EQ(2, client->Window().CurrentPage());
     EXPECT_EQ(0, Info().RegisterMode());
-    EXPECT_EQ(Selection().PersonKey(1), client->Env().Selection().PersonKey());
+    EXPECT_EQ(Selection().PersonKey(1), client->Env().Selection().SelectedPersonKey());
     EXPECT_EQ(second->text(), Edit("editName")->text());
 }
 
