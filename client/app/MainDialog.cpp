@@ -348,14 +348,14 @@ void MainDialog::OfferDraft() {
         file.Remove();
         return;
     }
-    bool report = false;
-    bool registration = false;
-    for (size_t i = 0; i < m_pages.size(); ++i) {
-        m_pages[i]->EnsureBuilt();
-        const bool taken = m_pages[i]->ReadDraft(draft.values);
-        report = report || (taken && i == kReportPage);
-        registration = registration || (taken && i == kUserInformationPage);
-    }
+    // Only the report page and the registration keep anything in a draft.
+    const auto take = [&](int index) {
+        PageWidget* page = m_pages[static_cast<size_t>(index)];
+        page->EnsureBuilt();
+        return page->ReadDraft(draft.values);
+    };
+    const bool report = take(kReportPage);
+    const bool registration = take(kUserInformationPage);
     if (report && HasPersons()) {
         SwitchTo(kReportPage);
     } else if (registration) {
