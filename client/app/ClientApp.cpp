@@ -86,10 +86,7 @@ int ClientApp::CheckVersion() {
     int position = 0;
     const std::string announced = m_reader->GetTagValue(*reply, "VERSION", position);
     m_environment->WriteSetting("DEFAULT", "LAST_VERSION", announced);
-    std::string installed = m_environment->CurrentVersion();
-    if (installed.empty()) {
-        installed = "1.0.0.0";
-    }
+    const std::string installed = m_environment->InstalledVersion();
     // Texts compared byte by byte, not as numbers: never downgrade, and 1.0.0.9 counts above 1.0.0.10.
     if (announced.compare(installed) > 0) {
         m_environment->SetUpdatePending(true);

@@ -375,9 +375,8 @@ void MainDialog::OpenHelp() {
 }
 
 void MainDialog::ShowAbout() {
-    // The installed version, which an update records: an empty one counts as "1.0.0.0", as at the version check.
-    const std::string& installed = m_host.Env().CurrentVersion();
-    CAboutDlg about(ToUi(installed.empty() ? std::string("1.0.0.0") : installed), this);
+    // The installed version, which an update records.
+    CAboutDlg about(ToUi(m_host.Env().InstalledVersion()), this);
     about.exec();
     activateWindow(); // the keyboard comes back here, whatever the desktop does with a closed box
 }

@@ -39,6 +39,8 @@ public:
 
     // Settings as read at the start.
     const std::string& CurrentVersion() const { return m_currentVersion; }
+    // The version installed: CurrentVersion, or "1.0.0.0" where the settings name none.
+    std::string InstalledVersion() const { return m_currentVersion.empty() ? "1.0.0.0" : m_currentVersion; }
     const std::string& ServerHost() const { return m_serverHost; }
     const std::string& RegKey() const { return m_regKey; }
     // The file named by "CAFILE" (relative to the program folder, or absolute): the authorities an https centre
