@@ -14,12 +14,16 @@ public:
     // Read just before `control` (a heading before the first control under it).
     CXSkinText* ReadBefore(QWidget* control);
 
-    void SetLive(bool live) { m_live = live; }
+    // The window's status line, live from its first moment: a screen reader that meets it then already hears
+    // it as one, and keeps doing so. Its name is the text it holds.
+    static CXSkinText* StatusLine(QWidget* parent);
     bool IsLive() const { return m_live; }
 
 protected:
     void paintEvent(QPaintEvent*) override {}
 
 private:
+    explicit CXSkinText(QWidget* parent);
+
     bool m_live = false;
 };

@@ -26,6 +26,14 @@ public:
         state.modal = widget()->isModal();
         return state;
     }
+    // A system message box says what it is about, not only its title.
+    QString text(QAccessible::Text t) const override {
+        const auto* box = qobject_cast<const QMessageBox*>(widget());
+        if (box && t == QAccessible::Description) {
+            return box->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
 };
 
 // A widget whose name is the text it shows now.
@@ -45,7 +53,7 @@ public:
 };
 
 QAccessibleInterface* SkinFactory(const QString& className, QObject* object) {
-    // Any dialog window Qt has no interface of its own for: asked with its own class name first.
+    // Every dialog window, the system message box too (for its modal state), asked with its own class name first.
     auto* dialog = qobject_cast<QDialog*>(object);
     if (dialog && dialog->isWindow() && className == QLatin1String(object->metaObject()->className())) {
         return new WindowAccessible(dialog);

@@ -96,7 +96,6 @@ template <class Base> void SkinSurface<Base>::InitToolTips() {
     m_toolTip = std::make_unique<CXBalloonTip>();
     m_toolTip->SetInitialDelay(100);
     m_toolTip->SetDisplayTime(20000);
-    m_toolTipsEnabled = true;
     QFont font(QStringLiteral("돋움"));
     font.setPointSize(16);
     m_toolTip->SetTipFont(font);
@@ -125,10 +124,7 @@ template <class Base> void SkinSurface<Base>::SayInBalloon(QWidget* control, con
 
 template <class Base> void SkinSurface<Base>::Announce(const QString& text) {
     if (!m_status) {
-        m_status = new CXSkinText(this, QString(), QRect(0, 0, 1, 1));
-        m_status->setObjectName(QStringLiteral("liveStatus"));
-        m_status->setAccessibleName(QStringLiteral("상태"));
-        m_status->SetLive(true);
+        m_status = CXSkinText::StatusLine(this);
         m_status->show();
     }
     m_status->setText(text);
@@ -141,7 +137,7 @@ template <class Base> QString SkinSurface<Base>::Announced() const {
 }
 
 template <class Base> bool SkinSurface<Base>::eventFilter(QObject* watched, QEvent* event) {
-    if (m_toolTipsEnabled && m_toolTip) {
+    if (m_toolTip) {
         m_toolTip->Relay(watched, event);
     }
     return Base::eventFilter(watched, event);
