@@ -15,6 +15,7 @@
 #include <QTextEdit>
 #include <algorithm>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -202,12 +203,13 @@ void CXBalloonTip::Popup() {
 }
 
 void CXBalloonTip::PopupAt(const QPoint& mouse) {
+    // A warning is for this showing only, shown or not: it never comes back as a later control's tip.
+    const QString warning = std::exchange(m_said, QString());
     if (!m_armed || !m_armed->isVisible()) {
         return;
     }
-    const bool said = !m_said.isEmpty();
-    m_text = said ? m_said : ToolText(m_armed);
-    m_said.clear();
+    const bool said = !warning.isEmpty();
+    m_text = said ? warning : ToolText(m_armed);
     if (m_text.isEmpty()) {
         return;
     }
