@@ -87,6 +87,7 @@ public:
     // the mouse has left must not look like the one under the mouse.
     bool FocusShown() const { return m_focusShown && hasFocus(); }
 
+private:
     std::array<Slot, 3> m_slots;
     int m_imageCount = 0;
     bool m_hover = false;

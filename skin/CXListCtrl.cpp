@@ -56,6 +56,10 @@ void CXListCtrl::SetItemText(int row, int column, const QString& text) {
         return;
     }
     if (column >= columnCount()) {
+        // A kept value rides on the row's first shown cell; a list that shows no column has none to carry it.
+        if (columnCount() == 0) {
+            return;
+        }
         if (!item(row, 0)) {
             SetItemText(row, 0, QString());
         }

@@ -37,11 +37,11 @@ public:
     void SetRoundRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
     bool HasRegion() const { return !this->mask().isEmpty(); }
 
-    // With true, pressing the left button on the dialog's own surface moves the window with the mouse.
+    // With true, pressing the left button on the surface itself moves its window with the mouse.
     void SetDraggable(bool draggable) { m_draggable = draggable; }
     bool IsDraggable() const { return m_draggable; }
 
-    // One background colour for every control of the dialog; an invalid colour switches it off.
+    // One background colour for every control on the surface; an invalid colour switches it off.
     void SetControlBackgroundColor(const QColor& colour);
     QColor ControlBackgroundColor() const { return m_controlColour; }
 
@@ -53,7 +53,7 @@ public:
     // Balloon tips: 100 ms until shown, 20 s shown, at most 400 pixels wide, 16-point "돋움".
     void InitToolTips();
     void AddToolTip(QWidget* control, const QString& text);
-    bool ToolTipsEnabled() const { return m_toolTipsEnabled; }
+    bool ToolTipsEnabled() const { return m_toolTip != nullptr; }
     CXBalloonTip* ToolTip() const { return m_toolTip.get(); }
     // Shows `text` in the balloon at `control` now, as a warning about it; the tips are made when first needed.
     void SayInBalloon(QWidget* control, const QString& text);
@@ -83,7 +83,6 @@ private:
     QColor m_controlColour;
     std::unique_ptr<QPalette> m_paletteBeforeColour;
     std::unique_ptr<CXBalloonTip> m_toolTip;
-    bool m_toolTipsEnabled = false;
     bool m_alert = false;
     CXSkinText* m_status = nullptr;
     QPointer<QWidget> m_returnTo; // the window that was active when this one came up

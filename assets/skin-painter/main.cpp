@@ -205,12 +205,12 @@ void Save(const QImage& img, Folder& folder, const QString& name) {
     }
 }
 
-// Solid rounded shape without antialiasing, so its edge never blends with the magenta around it.
 // A bitmap built into a program, by its number.
 void Save(const QImage& img, Folder& folder, int number) {
     Save(img, folder, QString::number(number) + QStringLiteral(".bmp"));
 }
 
+// Solid rounded shape without antialiasing, so its edge never blends with the magenta around it.
 void Shape(QPainter& p, const QRect& r, int radius, const QColor& fill, const QColor& border) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
