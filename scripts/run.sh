@@ -61,7 +61,7 @@ trap 'exit 129' HUP
 if [ "${HALVREN_RUN_BUILT:-0}" != 1 ]; then
     if [ ! -f build/build.ninja ]; then
         echo "Configuring the build in build/ ..."
-        configure_log="${TMPDIR:-/tmp}/halvren-configure.$$.log"
+        configure_log="$run/configure.log"
         "${MAKE:-make}" --no-print-directory build/build.ninja >"$configure_log" 2>&1 || {
             cat "$configure_log"
             rm -f "$configure_log"
@@ -156,12 +156,20 @@ if [ "$headless" = 1 ]; then
             /usr/share/X11/xkb/symbols/inet >"$xkb/symbols/inet" || exit 1
     setsid setpriv --pdeathsig TERM Xvfb ":$number" -auth "$XAUTHORITY" -xkbdir "$xkb" -noreset -screen 0 1024x768x24 \
         -nolisten tcp >"$run/xvfb.log" 2>&1 &
-    pids+=($!)
+    xvfb=$!
+    pids+=($xvfb)
     for _ in $(seq 1 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && break
         sleep 0.1
     done
     export DISPLAY=":$number"
+    # Ours, and open to our cookie: a server that did not start, or another that took the same number at the
+    # same moment, ends the run here with what the server said.
+    if ! kill -0 "$xvfb" 2>/dev/null || ! xdpyinfo >/dev/null 2>&1; then
+        cat "$run/xvfb.log"
+        echo "The virtual display could not start (see above)."
+        exit 1
+    fi
     # Keys without symbols: where x11vnc puts the characters the keymap lacks (every Hangul syllable).
     spare_keys=$(xmodmap -pke 2>/dev/null | awk '$2 > 8 && NF <= 3' | wc -l)
     password=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 8)
@@ -273,7 +281,8 @@ if [ "$offer" = 1 ]; then
         for _ in $(seq 1 "$tenths"); do
             if held "$lock"; then
                 echo "$what runs; the stand-ins stay until it ends."
-                flock "$lock" true
+                flock "$lock" true &
+                wait $!
                 return
             fi
             sleep 0.1
