@@ -68,11 +68,12 @@ function keysymOf(ch) {
 }
 
 // A character beyond Latin-1 (every Hangul syllable) has no key on the virtual display: the VNC server puts
-// it on one of the display's spare keys (over a hundred, with the keymap make run gives the display). Once those are taken it starts to hand keys on to other
-// characters, and the client, which keeps its picture of the keys, may then type a wrong one. So the
+// it on one of the display's spare keys (over a hundred, with the keymap make run gives the display). Once
+// those are taken it starts to hand keys on to other characters, and the client, which keeps its picture of the keys, may then type a wrong one. So the
 // different such characters of a run are counted here, for every page of the run, and a text that needs
 // more than the spare keys is refused whole and said, with the text kept for the user, never typed wrong.
 let spareKeys = 0;
+let keysKnown = null; // null while asking; false when the count could not be read
 let runId = '';
 let used = new Set();
 fetch('keys.txt', { cache: 'no-store' }).then((r) => r.text()).then((text) => {
@@ -80,8 +81,9 @@ fetch('keys.txt', { cache: 'no-store' }).then((r) => r.text()).then((text) => {
     spareKeys = Math.max(0, (parseInt(count, 10) || 0) - 2);
     runId = id || '';
     used = new Set(JSON.parse(localStorage.getItem('halvren-keys-' + runId) || '[]'));
+    keysKnown = true;
 }).catch(() => {
-    spareKeys = 0;
+    keysKnown = false;
 });
 
 // Types text into the focused field of the remote display, one keysym a character. A line break is Return;
@@ -89,6 +91,12 @@ fetch('keys.txt', { cache: 'no-store' }).then((r) => r.text()).then((text) => {
 // needs more spare keys than are left.
 function typeText(text) {
     text = text.replace(/\r\n?/g, '\n');
+    if (keysKnown !== true) {
+        sendText.value = text;
+        say(keysKnown === null ? 'Not typed yet: the viewer is still starting. Try again in a moment.'
+            : 'Not typed: the viewer could not read how many characters this display takes. Reload the page.');
+        return false;
+    }
     const fresh = new Set();
     for (const ch of text) {
         if (ch.codePointAt(0) > 0xff && !used.has(ch)) {
