@@ -490,7 +490,11 @@ bool CDlg_SendCall::ReadDraft(const DraftValues& draft) {
     // Laid out for the person as on a first showing, then everything of the draft put back over it.
     m_filled = false;
     Refresh();
-    env.Selection().SetPatient(DraftValue(draft, "report.patient"));
+    // The patient of the draft, where that is still someone stored (or 기타환자); else what the page chose.
+    const std::string patient = DraftValue(draft, "report.patient");
+    if (patient.empty() || env.PersonMap().Find(patient)) {
+        env.Selection().SetPatient(patient);
+    }
     m_patients->setCurrentIndex(std::max(PatientPosition(), 0));
     m_place->SetCp949Text(DraftValue(draft, "report.place"));
     m_phones.ReadDraft("report.", draft);
