@@ -62,9 +62,5 @@ inline constexpr int kNoSelected = 176;
 
 // Built into the updater, ":/res/<number>.bmp".
 namespace UpdaterBitmap {
-inline constexpr int kBackground = 135;
-inline constexpr int kStart = 136;
-inline constexpr int kStartHover = 137;
-inline constexpr int kFinish = 138;
-inline constexpr int kFinishHover = 139;
+enum : int { kBackground = 135, kStart = 136, kStartHover = 137, kFinish = 138, kFinishHover = 139 };
 } // namespace UpdaterBitmap
